@@ -1,0 +1,27 @@
+#include "machine/default_machine.h"
+
+namespace brontar::machine {
+
+// Every key is described in docs/machine.md; a missing key takes the value
+// shown here.
+std::string_view DefaultMachineIni() {
+    return "; The simulated Windows 95 PC of the Brontar 3D software.\n"
+           "; Every key is described in docs/machine.md.\n"
+           "\n"
+           "[windows]\n"
+           "directory=C:\\WINDOWS\n"
+           "bootdrive=C\n";
+}
+
+std::string_view DefaultRegistryFile() { return "REGEDIT4\r\n\r\n"; }
+
+std::string_view DefaultAutoexecBat() {
+    return "@ECHO OFF\r\n"
+           "SET TEMP=C:\\WINDOWS\\TEMP\r\n"
+           "SET PATH=C:\\WINDOWS;C:\\WINDOWS\\COMMAND\r\n"
+           "SET BLASTER=A220 I5 D1 T4\r\n"
+           "LH C:\\WINDOWS\\COMMAND\\DOSKEY.COM\r\n"
+           "LH C:\\MOUSE\\MOUSE.COM\r\n";
+}
+
+}  // namespace brontar::machine

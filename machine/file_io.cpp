@@ -1,0 +1,51 @@
+#include "machine/file_io.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "machine/machine_folder.h"
+
+namespace brontar::machine {
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return std::move(content).str();
+}
+
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    const std::filesystem::path temporary = path.string() + ".new-" + std::to_string(getpid());
+    const auto fail = [&](const char* step) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        throw MachineError(std::string(step) + " " + path.string() + ": " + reason);
+    };
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) fail("cannot create a file beside");
+    size_t written = 0;
+    while (written < content.size()) {
+        ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ::close(fd);
+            fail("cannot write");
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        ::close(fd);
+        fail("cannot flush");
+    }
+    if (::close(fd) != 0) fail("cannot close");
+    if (::rename(temporary.c_str(), path.c_str()) != 0) fail("cannot replace");
+}
+
+}  // namespace brontar::machine

@@ -1,0 +1,12 @@
+#include "machine/installer.h"
+
+#include "machine/machine_folder.h"
+
+namespace brontar::machine {
+
+void InstallMachine(const std::filesystem::path& folder, const std::filesystem::path& /*binDir*/, std::ostream& out) {
+    CreateMachineDefaults(folder);
+    out << "machine folder: " << folder.string() << '\n';
+}
+
+}  // namespace brontar::machine

@@ -1,0 +1,47 @@
+// machine.ini: the hardware and OS settings of the simulated PC.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brontar::machine {
+
+// An INI file of [sections] and key=value lines; ';' and '#' start comments.
+// Section and key names are matched without regard to case; the order of keys
+// within a section is kept.
+class MachineIni {
+public:
+    static MachineIni Parse(std::string_view text);
+
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    std::string GetOr(std::string_view section, std::string_view key, std::string_view fallback) const;
+    // An integer value; the fallback when the key is missing or not a number.
+    long long GetInt(std::string_view section, std::string_view key, long long fallback) const;
+    // A yes/no value (yes, true, 1, on; no, false, 0, off).
+    bool GetBool(std::string_view section, std::string_view key, bool fallback) const;
+
+    bool HasSection(std::string_view section) const;
+    // The keys of a section in file order, with their values.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+
+private:
+    struct Section {
+        std::vector<std::pair<std::string, std::string>> entries;
+    };
+    // Keyed by the lower-case section name.
+    std::map<std::string, Section, std::less<>> sections_;
+};
+
+// machine.ini of the current machine folder (created with defaults when
+// missing), parsed again only when the file changed.
+MachineIni CurrentMachineIni();
+
+// Lower-case ASCII copy, for case-insensitive matching of DOS names.
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace brontar::machine

@@ -1,0 +1,7 @@
+// The Win32 subset that the Brontar 3D software calls.
+#pragma once
+
+#include "windef.h"
+#include "guiddef.h"
+#include "winerror.h"
+#include "winbase.h"

@@ -1,0 +1,17 @@
+// The subcommands of `brontar`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brontar::tools {
+
+using Arguments = std::vector<std::string>;
+
+// Each returns the process exit status; errors go to standard error.
+int RunSetupCommand(const Arguments& args);
+
+// The folder holding the brontar executable and the other build outputs.
+std::string ExecutableFolder();
+
+}  // namespace brontar::tools

@@ -1,0 +1,44 @@
+// brontar: the user's entry point to the simulated Brontar 3D machine.
+#include <cstring>
+#include <iostream>
+#include <string_view>
+
+#include "tools/command.h"
+
+namespace {
+
+struct Subcommand {
+    std::string_view name;
+    std::string_view summary;
+    int (*run)(const brontar::tools::Arguments&);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"setup", "create or repair the machine folder", brontar::tools::RunSetupCommand},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: brontar COMMAND [ARGS...]\n\ncommands:\n";
+    for (const Subcommand& command : kSubcommands)
+        out << "  " << command.name << std::string(10 - command.name.size(), ' ') << command.summary << '\n';
+    out << "\n'brontar COMMAND --help' describes a command.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    for (const Subcommand& command : kSubcommands)
+        if (command.name == name) return command.run(brontar::tools::Arguments(argv + 2, argv + argc));
+    std::cerr << "brontar: unknown command '" << name << "'\n";
+    PrintUsage(std::cerr);
+    return 2;
+}
