@@ -1,0 +1,24 @@
+// Device contexts over surface memory: how DirectDraw's GetDC lets GDI draw
+// into a 16-bit RGB565 surface.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace brontar::platform {
+
+// A block of RGB565 pixels owned by someone else (a surface).
+struct SurfacePixels {
+    uint16_t* pixels = nullptr;  // first row
+    int32_t width = 0;           // in pixels
+    int32_t height = 0;          // in rows
+    int32_t pitchBytes = 0;      // bytes from one row to the next
+};
+
+// A device context that draws into the pixels until released. The pixels
+// must stay valid until ReleaseSurfaceDC.
+HDC CreateSurfaceDC(const SurfacePixels& target);
+void ReleaseSurfaceDC(HDC dc);
+
+}  // namespace brontar::platform
