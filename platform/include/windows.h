@@ -5,3 +5,4 @@
 #include "guiddef.h"
 #include "winerror.h"
 #include "winbase.h"
+#include "winreg.h"
