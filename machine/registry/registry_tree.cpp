@@ -111,6 +111,10 @@ const RegistryKey* RegistryTree::FindKey(std::span<const std::string> components
     return key;
 }
 
+RegistryKey* RegistryTree::FindKey(std::span<const std::string> components) {
+    return const_cast<RegistryKey*>(std::as_const(*this).FindKey(components));
+}
+
 RegistryKey& RegistryTree::CreateKey(std::span<const std::string> components) {
     RegistryKey* key = &top_;
     for (const std::string& name : components) key = &key->CreateSubkey(name);
@@ -119,7 +123,7 @@ RegistryKey& RegistryTree::CreateKey(std::span<const std::string> components) {
 
 bool RegistryTree::DeleteKey(std::span<const std::string> components) {
     if (components.size() < 2) return false;
-    RegistryKey* parent = const_cast<RegistryKey*>(FindKey(components.first(components.size() - 1)));
+    RegistryKey* parent = FindKey(components.first(components.size() - 1));
     return parent != nullptr && parent->DeleteSubkey(components.back());
 }
 

@@ -113,6 +113,7 @@ public:
 
     // The same by split components (SplitKeyPath's form).
     const RegistryKey* FindKey(std::span<const std::string> components) const;
+    RegistryKey* FindKey(std::span<const std::string> components);
     RegistryKey& CreateKey(std::span<const std::string> components);
     bool DeleteKey(std::span<const std::string> components);
 
