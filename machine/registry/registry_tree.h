@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "machine/machine_folder.h"  // MachineError
+
 namespace brontar::machine::registry {
 
 // Win32 type codes the machine itself writes.
