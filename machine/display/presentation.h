@@ -28,14 +28,14 @@ uint64_t PresentedFrameCount();
 // opens it again.
 void CloseDisplay();
 
-// The last presented picture after gamma, 8-bit RGB rows without padding.
-struct PresentedPicture {
+// An 8-bit RGB picture.
+struct RgbPicture {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> rgb;  // width * height * 3 bytes
+    std::vector<uint8_t> rgb;  // width * height * 3 bytes, rows without padding
 };
 
-// A copy of the last presented picture (empty before the first frame).
-PresentedPicture LastPresentedPicture();
+// A copy of the last presented picture after gamma (empty before the first frame).
+RgbPicture LastPresentedPicture();
 
 }  // namespace brontar::machine
