@@ -7,3 +7,4 @@
 #include "winbase.h"
 #include "winreg.h"
 #include "wingdi.h"
+#include "winuser.h"
