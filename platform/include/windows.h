@@ -6,4 +6,5 @@
 #include "winerror.h"
 #include "winbase.h"
 #include "winreg.h"
+#include "wingdi.h"
 #include "winuser.h"
