@@ -1,5 +1,6 @@
 #include "machine/qorhlp16.h"
 
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -27,11 +28,9 @@ uint32_t GetMonitorPath16(std::span<const uint16_t> arguments, const FarPointerR
 }
 
 // IsBrontrInstalled16(): 1 recorded present, 0xFFFF (-1) recorded absent, 0
-// nothing recorded.
+// nothing recorded, as a 16-bit number.
 uint32_t IsBrontrInstalled16(std::span<const uint16_t>, const FarPointerResolver&) {
-    const std::optional<bool> record = ReadBoardRecord(EnsureMachineFolder());
-    if (!record) return 0;
-    return *record ? 1 : 0xFFFF;
+    return static_cast<uint16_t>(ReadBoardRecord(EnsureMachineFolder()));
 }
 
 // SetBrontarInstalled16(WORD flag): records the board as present (non-zero)
@@ -57,16 +56,19 @@ std::filesystem::path BoardRecordPath(const std::filesystem::path& machineFolder
     return machineFolder / "qorhlp16.dat";
 }
 
-std::optional<bool> ReadBoardRecord(const std::filesystem::path& machineFolder) {
-    const std::optional<std::string> text = ReadWholeFile(BoardRecordPath(machineFolder));
-    if (!text) return std::nullopt;
-    if (text->starts_with("present")) return true;
-    if (text->starts_with("absent")) return false;
-    return std::nullopt;
+int ReadBoardRecord(const std::filesystem::path& machineFolder) {
+    const std::string text = ReadWholeFile(BoardRecordPath(machineFolder)).value_or(std::string());
+    int answer = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, answer);
+    // One 16-bit number, optionally followed by a line end; anything else is no record.
+    if (error != std::errc() || answer < INT16_MIN || answer > INT16_MAX) return 0;
+    if (stop != end && std::string_view(stop, end - stop) != "\n") return 0;
+    return answer;
 }
 
 void WriteBoardRecord(const std::filesystem::path& machineFolder, bool present) {
-    WriteFileAtomically(BoardRecordPath(machineFolder), present ? "present\n" : "absent\n");
+    WriteFileAtomically(BoardRecordPath(machineFolder), present ? "1\n" : "-1\n");
 }
 
 }  // namespace brontar::machine

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 
 #include "machine/module16.h"
 
@@ -11,9 +10,10 @@ namespace brontar::machine {
 
 const Module16& Qorhlp16Module();
 
-// The recorded board answer in a machine folder: true present, false absent,
-// nothing when no answer is recorded yet.
-std::optional<bool> ReadBoardRecord(const std::filesystem::path& machineFolder);
+// The recorded board answer in a machine folder, as IsBrontrInstalled16 gives
+// it: 1 present, -1 absent, 0 nothing recorded yet. The file holds the number
+// in decimal; any other number in it is answered as it is.
+int ReadBoardRecord(const std::filesystem::path& machineFolder);
 // Records the answer; throws MachineError when the file cannot be written.
 void WriteBoardRecord(const std::filesystem::path& machineFolder, bool present);
 // Where the record lives.

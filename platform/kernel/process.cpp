@@ -51,9 +51,21 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
     return tokens;
 }
 
+// The command-line text after the program name, as WinMain receives it: the
+// first token (quoted or not) and the blanks after it skipped.
+std::string_view TextAfterProgramName(std::string_view commandLine) {
+    size_t i = 0;
+    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    bool quoted = false;
+    for (; i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t')); ++i)
+        if (commandLine[i] == '"') quoted = !quoted;
+    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    return commandLine.substr(i);
+}
+
 // "NAME=value" entries of the child: the given Windows environment block
 // (strings ending in an empty one) or this process's environment, with the
-// command line the child's entry reads.
+// command-line text the child's entry hands to WinMain.
 std::vector<std::string> ChildEnvironment(const char* block, std::string_view commandLine) {
     static constexpr std::string_view kCommandLineVariable = "BRONTAR_COMMAND_LINE=";
     std::vector<std::string> entries;
@@ -63,7 +75,7 @@ std::vector<std::string> ChildEnvironment(const char* block, std::string_view co
         for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
     }
     std::erase_if(entries, [](const std::string& entry) { return entry.starts_with(kCommandLineVariable); });
-    entries.push_back(std::string(kCommandLineVariable) + std::string(commandLine));
+    entries.push_back(std::string(kCommandLineVariable) + std::string(TextAfterProgramName(commandLine)));
     return entries;
 }
 
