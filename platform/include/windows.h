@@ -6,3 +6,4 @@
 #include "winerror.h"
 #include "winbase.h"
 #include "winreg.h"
+#include "libloaderapi.h"
