@@ -8,3 +8,4 @@
 #include "winreg.h"
 #include "wingdi.h"
 #include "winuser.h"
+#include "libloaderapi.h"
