@@ -107,7 +107,7 @@ typedef struct tagPAINTSTRUCT {
 // Resource names given by number.
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
-#define MAKEINTRESOURCE MAKEINTRESOURCEA
+#define MAKEINTRESOURCE(i) MAKEINTRESOURCEA(i)
 
 // Window messages.
 #define WM_NULL 0x0000

@@ -290,7 +290,7 @@ TEST_F(PaintTest, ShownWindowIsPaintedByUpdateWindow) {
     EXPECT_FALSE(ShowWindow(window, SW_SHOW));  // was hidden
     EXPECT_TRUE(IsWindowVisible(window));
     UpdateWindow(window);
-    // Painting a newly shown window erases its background first.
+    // The default procedure's BeginPaint erases the background first.
     EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_SHOWWINDOW, WM_PAINT, WM_ERASEBKGND}));
     // The default procedure painted it: no further WM_PAINT is pending.
     MSG message;
