@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -65,6 +66,23 @@ TEST(EntryTest, MalformedItemsAreReportedAndSkipped) {
     RunResult run = RunProbe("BRONTAR_INPUT='wait 1 frame; jump; key z; close'", "loop", true);
     EXPECT_NE(run.output.find("BRONTAR_INPUT: cannot understand \"jump\"; item skipped\n"), std::string::npos);
     EXPECT_NE(run.output.find("char z 1\nclose\n"), std::string::npos);
+    EXPECT_EQ(run.status, 3);
+}
+
+TEST(EntryTest, WindowAskedForWithoutADisplayRunsHeadless) {
+    if (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr)
+        GTEST_SKIP() << "a display is reachable here";
+    RunResult run = RunProbe("BRONTAR_DISPLAY=window BRONTAR_INPUT='wait 2 frames; close'", "loop", true);
+    EXPECT_NE(run.output.find("no display reachable for BRONTAR_DISPLAY=window; running headless\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("close\n"), std::string::npos);
+    EXPECT_EQ(run.status, 3);
+}
+
+TEST(EntryTest, UnknownDisplayChoiceIsReported) {
+    RunResult run = RunProbe("BRONTAR_DISPLAY=fullscreen BRONTAR_INPUT='wait 1 frame; close'", "loop", true);
+    EXPECT_NE(run.output.find("BRONTAR_DISPLAY must be window or headless"), std::string::npos) << run.output;
     EXPECT_EQ(run.status, 3);
 }
 

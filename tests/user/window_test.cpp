@@ -117,6 +117,13 @@ TEST_F(DestroyWindowTest, CloseLeadsToDestroy) {
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(DestroyWindowTest, VisibleWindowIsDestroyedWithoutBeingHiddenFirst) {
+    HWND window = Make(nullptr, 0, "", WS_VISIBLE);
+    Recorded().clear();
+    DestroyWindow(window);
+    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+}
+
 TEST_F(DestroyWindowTest, ParentIsDestroyedBeforeItsChildrenAndFinishedAfter) {
     HWND parent = Make();
     HWND child = Make(parent, 100);
