@@ -31,7 +31,14 @@ std::string_view DefaultMachineIni() {
            "desktop=640x480x16\n"
            "videomemory=4194304\n"
            "framebuffer=2097152\n"
-           "presents=yes\n";
+           "presents=yes\n"
+           "\n"
+           "[monitor]\n"
+           "devicekey=Enum\\MONITOR\\DEFAULT_MONITOR\\0001\n"
+           "\n"
+           "[hgi1init]\n"
+           "boardpresent=yes\n"
+           "deviceinfo=yes\n";
 }
 
 std::string_view DefaultRegistryFile() { return "REGEDIT4\r\n\r\n"; }

@@ -1,0 +1,150 @@
+#include "machine/board/span_fill.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "machine/board/texture_sampler.h"
+
+namespace brontar::machine {
+
+namespace {
+
+// 4x4 ordered-dither matrix (values 0 to 15).
+constexpr int32_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+// Packing tables from an 8-bit channel plus its dither offset (at most 7)
+// to the channel's bits of an RGB565 pixel, saturating at the top.
+struct PackTables {
+    std::array<uint16_t, 263> red{};
+    std::array<uint16_t, 263> green{};
+    std::array<uint16_t, 263> blue{};
+    constexpr PackTables() {
+        for (int32_t v = 0; v < 263; ++v) {
+            red[v] = uint16_t(std::min(v >> 3, 31) << 11);
+            green[v] = uint16_t(std::min(v >> 2, 63) << 5);
+            blue[v] = uint16_t(std::min(v >> 3, 31));
+        }
+    }
+};
+constexpr PackTables kPack;
+
+// Dither offsets of one row, by x & 3. A 5-bit channel loses 3 bits, so its
+// offset is the matrix value scaled to 0..7; green loses 2 bits: 0..3.
+struct RowDither {
+    int32_t fiveBit[4] = {0, 0, 0, 0};
+    int32_t sixBit[4] = {0, 0, 0, 0};
+    RowDither(bool enabled, int32_t y) {
+        if (!enabled) return;
+        for (int i = 0; i < 4; ++i) {
+            fiveBit[i] = kBayer[y & 3][i] >> 1;
+            sixBit[i] = kBayer[y & 3][i] >> 2;
+        }
+    }
+    uint16_t Pack(int32_t x, int32_t red, int32_t green, int32_t blue) const {
+        const int i = x & 3;
+        return uint16_t(kPack.red[red + fiveBit[i]] | kPack.green[green + sixBit[i]] | kPack.blue[blue + fiveBit[i]]);
+    }
+};
+
+uint16_t* RowPixels(const RasterTarget& target, int32_t y) {
+    return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(target.pixels) + int64_t(y) * target.pitchBytes);
+}
+
+// One colour channel along a span in 8.16 fixed point (8 integer bits for
+// 0..255, 16 fraction bits). Both ends are clamped to 0..255 before the step
+// is taken, so no pixel in between can leave that range.
+struct ChannelStepper {
+    int32_t value = 0;
+    int32_t step = 0;
+    ChannelStepper(const AttributePlane& plane, double x0, double x1, double y) {
+        constexpr double kMax = 255.0 * 65536.0 + 65535.0;
+        const double first = std::clamp(plane.At(x0, y) * 65536.0, 0.0, kMax);
+        const double last = std::clamp(plane.At(x1, y) * 65536.0, 0.0, kMax);
+        value = int32_t(first);
+        step = x1 > x0 ? int32_t((last - first) / (x1 - x0)) : 0;
+    }
+};
+
+// A span of one colour: four dithered pixel values repeat along the row.
+void FillConstantSpan(uint16_t* row, int32_t x0, int32_t x1, uint32_t color, const RowDither& dither) {
+    const int32_t red = (color >> 16) & 0xFF, green = (color >> 8) & 0xFF, blue = color & 0xFF;
+    uint16_t pattern[4];
+    for (int i = 0; i < 4; ++i) pattern[i] = dither.Pack(i, red, green, blue);
+    if (pattern[0] == pattern[1] && pattern[0] == pattern[2] && pattern[0] == pattern[3]) {
+        std::fill(row + x0, row + x1, pattern[0]);
+        return;
+    }
+    for (int32_t x = x0; x < x1; ++x) row[x] = pattern[x & 3];
+}
+
+void FillGouraudSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+                     const RowDither& dither) {
+    ChannelStepper red(planes.red, x0, x1 - 1, y);
+    ChannelStepper green(planes.green, x0, x1 - 1, y);
+    ChannelStepper blue(planes.blue, x0, x1 - 1, y);
+    for (int32_t x = x0; x < x1; ++x) {
+        row[x] = dither.Pack(x, red.value >> 16, green.value >> 16, blue.value >> 16);
+        red.value += red.step;
+        green.value += green.step;
+        blue.value += blue.step;
+    }
+}
+
+// Texture coordinates in 16.16 fixed point, kept far from the int64 limits
+// whatever a program sends.
+int64_t ToFixed16(double texels) {
+    constexpr double kLimit = double(int64_t(1) << 46);
+    return int64_t(std::clamp(texels * 65536.0, -kLimit, kLimit));
+}
+
+// Decal texturing with the coordinates stepped linearly along the span.
+void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+                           const TextureSampler& sampler, const RowDither& dither) {
+    int64_t s = ToFixed16(planes.s.At(x0, y));
+    int64_t t = ToFixed16(planes.t.At(x0, y));
+    const int64_t sStep = ToFixed16(planes.s.perX);
+    const int64_t tStep = ToFixed16(planes.t.perX);
+    TexelColor texel;
+    for (int32_t x = x0; x < x1; ++x, s += sStep, t += tStep) {
+        if (sampler.Sample(s, t, &texel)) row[x] = dither.Pack(x, texel.red, texel.green, texel.blue);
+    }
+}
+
+// Decal texturing corrected for perspective: s*q, t*q and q step linearly in
+// screen space and each pixel divides by q.
+void FillPerspectiveTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+                                const TextureSampler& sampler, const RowDither& dither) {
+    double sq = planes.s.At(x0, y), tq = planes.t.At(x0, y), q = planes.q.At(x0, y);
+    TexelColor texel;
+    for (int32_t x = x0; x < x1; ++x, sq += planes.s.perX, tq += planes.t.perX, q += planes.q.perX) {
+        // Inside the triangle q is a blend of positive vertex values; the
+        // guard only matters for rounding right at a vertex.
+        const double w = 1.0 / std::max(q, 1e-12);
+        if (sampler.Sample(ToFixed16(sq * w), ToFixed16(tq * w), &texel)) {
+            row[x] = dither.Pack(x, texel.red, texel.green, texel.blue);
+        }
+    }
+}
+
+}  // namespace
+
+void FillSpan(const RasterTarget& target, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+              const RasterState& state) {
+    uint16_t* row = RowPixels(target, y);
+    const RowDither dither(state.dither, y);
+    if (planes.textured) {
+        const TextureSampler sampler(*state.texture, state.filter, state.address);
+        if (planes.perspective) {
+            FillPerspectiveTextureSpan(row, y, x0, x1, planes, sampler, dither);
+        } else {
+            FillAffineTextureSpan(row, y, x0, x1, planes, sampler, dither);
+        }
+    } else if (planes.constantColor) {
+        FillConstantSpan(row, x0, x1, planes.flatColor, dither);
+    } else {
+        FillGouraudSpan(row, y, x0, x1, planes, dither);
+    }
+}
+
+}  // namespace brontar::machine
