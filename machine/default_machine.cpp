@@ -10,7 +10,14 @@ std::string_view DefaultMachineIni() {
            "\n"
            "[windows]\n"
            "directory=C:\\WINDOWS\n"
-           "bootdrive=C\n";
+           "bootdrive=C\n"
+           "\n"
+           "[monitor]\n"
+           "devicekey=Enum\\MONITOR\\DEFAULT_MONITOR\\0001\n"
+           "\n"
+           "[hgi1init]\n"
+           "boardpresent=yes\n"
+           "deviceinfo=yes\n";
 }
 
 std::string_view DefaultRegistryFile() { return "REGEDIT4\r\n\r\n"; }

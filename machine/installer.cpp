@@ -1,12 +1,19 @@
 #include "machine/installer.h"
 
+#include "machine/install_testscreen.h"
 #include "machine/machine_folder.h"
+#include "machine/registry/registry_store.h"
 
 namespace brontar::machine {
 
-void InstallMachine(const std::filesystem::path& folder, const std::filesystem::path& /*binDir*/, std::ostream& out) {
+void InstallMachine(const std::filesystem::path& folder, const std::filesystem::path& binDir, std::ostream& out) {
     CreateMachineDefaults(folder);
+    // The board's settings key exists from the start, empty: the page fills it.
+    registry::EditRegistry(folder, [](registry::RegistryTree& tree) {
+        tree.CreateKey("HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon Graphics");
+    });
     out << "machine folder: " << folder.string() << '\n';
+    InstallTestScreen(folder, binDir, out);
 }
 
 }  // namespace brontar::machine

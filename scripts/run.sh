@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build
 build/bin/brontar setup
-build/bin/brontar reg query "HKLM\\Software\\Corvane Interactive\\Halcyon Graphics" || true
+build/bin/brontar reg query "HKLM\\Software\\Corvane Interactive\\Halcyon Graphics"

@@ -15,6 +15,7 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"setup", "create or repair the machine folder", brontar::tools::RunSetupCommand},
+    {"reg", "query and change the registry (query, add, delete, export, import)", brontar::tools::RunRegCommand},
 };
 
 void PrintUsage(std::ostream& out) {

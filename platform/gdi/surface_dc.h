@@ -17,8 +17,15 @@ struct SurfacePixels {
 };
 
 // A device context that draws into the pixels until released. The pixels
-// must stay valid until ReleaseSurfaceDC.
+// must stay valid until ReleaseSurfaceDC. A context starts as on Windows:
+// the system font, black text on an opaque white background.
 HDC CreateSurfaceDC(const SurfacePixels& target);
+// Ends any context made here (surface or measuring); unknown handles are ignored.
 void ReleaseSurfaceDC(HDC dc);
+
+// A device context with no pixels: selects fonts and measures text like any
+// other (the screen's context when there is no screen to draw on); drawing
+// into it succeeds and changes nothing. End it with ReleaseSurfaceDC.
+HDC CreateMeasuringDC();
 
 }  // namespace brontar::platform

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "windef.h"
+#include "processenv.h"
+#include "processthreadsapi.h"
 
 #ifdef __cplusplus
 extern "C" {

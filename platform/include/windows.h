@@ -6,3 +6,6 @@
 #include "winerror.h"
 #include "winbase.h"
 #include "winreg.h"
+#include "wingdi.h"
+#include "winuser.h"
+#include "libloaderapi.h"

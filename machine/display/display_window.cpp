@@ -1,0 +1,182 @@
+#include "machine/display/display_window.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+#include "machine/display/display_input.h"
+
+namespace brontar::machine {
+
+namespace {
+
+struct WindowState {
+    std::mutex mutex;
+    bool decided = false;
+    bool wanted = false;          // presented frames go to a window
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+WindowState& State() {
+    static WindowState state;
+    return state;
+}
+
+void ReportProblem(const char* what) { std::fprintf(stderr, "brontar: display: %s\n", what); }
+
+// Starts the video system; false when it cannot run or runs without a real
+// display (the dummy and offscreen drivers draw nowhere).
+bool StartVideo() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+bool DecideWanted() {
+    const char* setting = std::getenv("BRONTAR_DISPLAY");
+    std::string_view choice = setting != nullptr ? setting : "";
+    if (choice == "headless") return false;
+    if (choice != "" && choice != "window")
+        ReportProblem("BRONTAR_DISPLAY must be window or headless; choosing by the display");
+    bool started = StartVideo();
+    if (!started && choice == "window") ReportProblem("no display reachable for BRONTAR_DISPLAY=window; running headless");
+    return started;
+}
+
+void DestroyWindowLocked(WindowState& state) {
+    if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
+    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
+    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    state.texture = nullptr;
+    state.renderer = nullptr;
+    state.window = nullptr;
+    state.width = state.height = 0;
+}
+
+// Opens the window at the frame's size, or resizes it and its texture.
+bool PrepareWindowLocked(WindowState& state, int width, int height) {
+    if (state.window != nullptr && state.width == width && state.height == height) return true;
+    if (state.window == nullptr) {
+        state.window = SDL_CreateWindow("Brontar 3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+        if (state.window == nullptr) return false;
+        state.renderer = SDL_CreateRenderer(state.window, -1, 0);
+        if (state.renderer == nullptr) {
+            DestroyWindowLocked(state);
+            return false;
+        }
+        SDL_StartTextInput();
+    } else {
+        SDL_SetWindowSize(state.window, width, height);
+        SDL_DestroyTexture(state.texture);
+    }
+    state.texture = SDL_CreateTexture(state.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (state.texture == nullptr) {
+        DestroyWindowLocked(state);
+        return false;
+    }
+    state.width = width;
+    state.height = height;
+    return true;
+}
+
+// Keys that produce no text but a character on Windows.
+char ControlCharacter(SDL_Keycode key) {
+    switch (key) {
+        case SDLK_ESCAPE: return 0x1B;
+        case SDLK_RETURN: return '\r';
+        case SDLK_BACKSPACE: return '\b';
+        case SDLK_TAB: return '\t';
+        default: return 0;
+    }
+}
+
+void Translate(const SDL_Event& event, std::vector<DisplayInputEvent>& out) {
+    using Kind = DisplayInputEvent::Kind;
+    switch (event.type) {
+        case SDL_QUIT: out.push_back({Kind::Close, 0, 0, 0}); break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({Kind::Close, 0, 0, 0});
+            break;
+        case SDL_TEXTINPUT:
+            // Windows programs of this kind read single-byte characters; other text is dropped.
+            for (const char* c = event.text.text; *c != '\0'; ++c)
+                if (static_cast<unsigned char>(*c) < 0x80) out.push_back({Kind::Character, *c, 0, 0});
+            break;
+        case SDL_KEYDOWN:
+            if (char c = ControlCharacter(event.key.keysym.sym)) out.push_back({Kind::Character, c, 0, 0});
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                out.push_back({Kind::LeftButton, 0, event.button.x, event.button.y});
+            else if (event.button.button == SDL_BUTTON_RIGHT)
+                out.push_back({Kind::RightButton, 0, event.button.x, event.button.y});
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+bool DisplayWindowWanted() {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (!state.decided) {
+        state.wanted = DecideWanted();
+        state.decided = true;
+    }
+    return state.wanted;
+}
+
+bool ShowInDisplayWindow(const uint32_t* pixels, int width, int height) {
+    if (!DisplayWindowWanted()) return false;
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (!PrepareWindowLocked(state, width, height)) {
+        ReportProblem("the display window cannot be opened; frames are not shown");
+        state.wanted = false;
+        return false;
+    }
+    SDL_UpdateTexture(state.texture, nullptr, pixels, width * 4);
+    SDL_RenderCopy(state.renderer, state.texture, nullptr, nullptr);
+    SDL_RenderPresent(state.renderer);
+    return true;
+}
+
+void CloseDisplayWindow() {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    DestroyWindowLocked(state);
+}
+
+bool DisplayWindowOpen() {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.window != nullptr;
+}
+
+std::vector<DisplayInputEvent> TakeDisplayInput(int timeoutMs) {
+    std::vector<DisplayInputEvent> events;
+    if (!DisplayWindowOpen()) return events;
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0) {
+        if (timeoutMs <= 0 || SDL_WaitEventTimeout(&event, timeoutMs) == 0) return events;
+    }
+    do {
+        Translate(event, events);
+    } while (SDL_PollEvent(&event) != 0);
+    return events;
+}
+
+}  // namespace brontar::machine

@@ -1,0 +1,22 @@
+// The desktop window that shows the board's picture, when BRONTAR_DISPLAY
+// asks for one or a display is reachable.
+#pragma once
+
+#include <cstdint>
+
+namespace brontar::machine {
+
+// Whether presented frames go to a window: BRONTAR_DISPLAY=window or
+// headless; unset, a window when the video system starts on a real display.
+// Decided once per process, on first use.
+bool DisplayWindowWanted();
+
+// Shows a frame of 0x00RRGGBB pixels (width * height, no padding), opening
+// the window or resizing it to the frame first. False when no window can be
+// shown.
+bool ShowInDisplayWindow(const uint32_t* pixels, int width, int height);
+
+// Closes the window if it is open.
+void CloseDisplayWindow();
+
+}  // namespace brontar::machine

@@ -1,0 +1,129 @@
+// The registry in memory: keys below the roots HKEY_LOCAL_MACHINE and
+// HKEY_CURRENT_USER, each holding named values with a type code and exact
+// bytes. Key and value names match without regard to ASCII case and keep the
+// case they were created with.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "machine/machine_folder.h"  // MachineError
+
+namespace brontar::machine::registry {
+
+// Win32 type codes the machine itself writes.
+inline constexpr uint32_t kTypeNone = 0;
+inline constexpr uint32_t kTypeString = 1;
+inline constexpr uint32_t kTypeBinary = 3;
+inline constexpr uint32_t kTypeDword = 4;
+
+inline constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
+inline constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER";
+
+using Bytes = std::vector<uint8_t>;
+
+// One named value: its name as created, its type code and its bytes.
+struct RegistryValue {
+    std::string name;
+    uint32_t type = kTypeNone;
+    Bytes data;
+};
+
+// The bytes a REG_SZ value holds for a text: the characters and a terminator.
+Bytes StringBytes(std::string_view text);
+// The four little-endian bytes of a REG_DWORD.
+Bytes DwordBytes(uint32_t value);
+
+// The lookup form of a key or value name (ASCII lower case).
+std::string FoldName(std::string_view name);
+
+// Whether a name can be stored and written to the registry file: no line
+// breaks or NUL, and for key names no backslash and not empty.
+bool IsStorableValueName(std::string_view name);
+bool IsStorableKeyName(std::string_view name);
+
+class RegistryKey {
+public:
+    using SubkeyMap = std::map<std::string, std::unique_ptr<RegistryKey>, std::less<>>;  // by folded name
+    using ValueMap = std::map<std::string, RegistryValue, std::less<>>;                 // by folded name
+
+    explicit RegistryKey(std::string name) : name_(std::move(name)) {}
+    RegistryKey(const RegistryKey& other);  // deep copy
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    const std::string& Name() const { return name_; }
+
+    const RegistryKey* FindSubkey(std::string_view name) const;
+    RegistryKey* FindSubkey(std::string_view name);
+    // The direct subkey of that name, created when missing. Throws
+    // MachineError for a name that cannot be stored (IsStorableKeyName).
+    RegistryKey& CreateSubkey(std::string_view name);
+    // Removes the direct subkey and everything below it; false when missing.
+    bool DeleteSubkey(std::string_view name);
+
+    const RegistryValue* FindValue(std::string_view name) const;
+    // Stores the value, replacing any earlier one of that name (the earlier
+    // spelling of the name is kept, as a rewrite does not rename). Throws
+    // MachineError for a name that cannot be stored (IsStorableValueName).
+    void SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data);
+    // Stores the value only when none of that name exists; true when it did.
+    // The installer uses it so a user's value is never replaced.
+    bool SetValueIfMissing(std::string_view name, uint32_t type, std::span<const uint8_t> data);
+    // False when there was no such value.
+    bool DeleteValue(std::string_view name);
+    void DeleteAllValues() { values_.clear(); }
+
+    // Ordered by folded name.
+    const SubkeyMap& Subkeys() const { return subkeys_; }
+    const ValueMap& Values() const { return values_; }
+
+private:
+    std::string name_;
+    SubkeyMap subkeys_;
+    ValueMap values_;
+};
+
+// A key path split into its canonical components: the long root name first
+// ("HKEY_LOCAL_MACHINE"), then each subkey name. Roots may be abbreviated
+// (HKLM, HKCU); HKEY_CLASSES_ROOT and HKCR stand for
+// HKEY_LOCAL_MACHINE\Software\Classes. Empty components (doubled or trailing
+// backslashes) are skipped. Nothing when the root is not one of these.
+std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path);
+
+// The whole registry: the two roots and everything below them.
+class RegistryTree {
+public:
+    RegistryTree();
+    RegistryTree(const RegistryTree& other) = default;  // deep copy
+    RegistryTree& operator=(const RegistryTree&) = delete;
+
+    // Keys addressed by full paths ("HKEY_LOCAL_MACHINE\Software\...").
+    // FindKey gives nullptr when the key or the root is missing.
+    const RegistryKey* FindKey(std::string_view path) const;
+    RegistryKey* FindKey(std::string_view path);
+    // The key, created with every missing parent. Throws MachineError when the
+    // path does not start with a known root.
+    RegistryKey& CreateKey(std::string_view path);
+    // Removes the key and all below it; false when missing. Roots stay.
+    bool DeleteKey(std::string_view path);
+
+    // The same by split components (SplitKeyPath's form).
+    const RegistryKey* FindKey(std::span<const std::string> components) const;
+    RegistryKey* FindKey(std::span<const std::string> components);
+    RegistryKey& CreateKey(std::span<const std::string> components);
+    bool DeleteKey(std::span<const std::string> components);
+
+    // The invisible key above the roots; its subkeys are the roots.
+    const RegistryKey& Top() const { return top_; }
+
+private:
+    RegistryKey top_;
+};
+
+}  // namespace brontar::machine::registry

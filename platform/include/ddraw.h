@@ -1,0 +1,572 @@
+// DirectDraw: display drivers, display modes and surfaces. Interfaces keep
+// their Win32 method order, so the tables match the ones programs expect.
+#pragma once
+
+#include "windows.h"
+#include "unknwn.h"
+
+struct IDirectDraw;
+struct IDirectDrawSurface;
+struct IDirectDrawPalette;
+struct IDirectDrawClipper;
+struct _DDBLTBATCH;
+struct _DDOVERLAYFX;
+struct tagPALETTEENTRY;
+
+typedef IDirectDraw* LPDIRECTDRAW;
+typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;
+typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
+typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
+typedef struct _DDBLTBATCH* LPDDBLTBATCH;
+typedef struct _DDOVERLAYFX* LPDDOVERLAYFX;
+
+DEFINE_GUID(CLSID_DirectDraw, 0xD7B70EE0, 0x4340, 0x11CF, 0xB0, 0x63, 0x00, 0x20, 0xAF, 0xC2, 0xCD, 0x35);
+DEFINE_GUID(IID_IDirectDraw, 0x6C14DB80, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
+DEFINE_GUID(IID_IDirectDrawSurface, 0x6C14DB81, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
+DEFINE_GUID(IID_IDirectDrawPalette, 0x6C14DB84, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
+DEFINE_GUID(IID_IDirectDrawClipper, 0x6C14DB85, 0xA733, 0x11CE, 0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60);
+
+// ---------------------------------------------------------------- records
+
+typedef struct _DDCOLORKEY {
+    DWORD dwColorSpaceLowValue;   // lowest colour of the key, inclusive
+    DWORD dwColorSpaceHighValue;  // highest colour of the key, inclusive
+} DDCOLORKEY, *LPDDCOLORKEY;
+
+typedef struct _DDSCAPS {
+    DWORD dwCaps;  // DDSCAPS_ flags
+} DDSCAPS, *LPDDSCAPS;
+
+typedef struct _DDPIXELFORMAT {
+    DWORD dwSize;    // sizeof(DDPIXELFORMAT)
+    DWORD dwFlags;   // DDPF_ flags
+    DWORD dwFourCC;  // four-character code of a FOURCC format
+    union {
+        DWORD dwRGBBitCount;
+        DWORD dwYUVBitCount;
+        DWORD dwZBufferBitDepth;
+        DWORD dwAlphaBitDepth;
+    };
+    union {
+        DWORD dwRBitMask;
+        DWORD dwYBitMask;
+    };
+    union {
+        DWORD dwGBitMask;
+        DWORD dwUBitMask;
+    };
+    union {
+        DWORD dwBBitMask;
+        DWORD dwVBitMask;
+    };
+    union {
+        DWORD dwRGBAlphaBitMask;
+        DWORD dwYUVAlphaBitMask;
+    };
+} DDPIXELFORMAT, *LPDDPIXELFORMAT;
+
+typedef struct _DDSURFACEDESC {
+    DWORD dwSize;    // sizeof(DDSURFACEDESC)
+    DWORD dwFlags;   // DDSD_ flags: which members are valid
+    DWORD dwHeight;  // in rows
+    DWORD dwWidth;   // in pixels
+    union {
+        LONG lPitch;         // bytes from one row to the next
+        DWORD dwLinearSize;  // bytes of a compressed surface
+    };
+    DWORD dwBackBufferCount;  // back buffers of a flipping chain
+    union {
+        DWORD dwMipMapCount;
+        DWORD dwZBufferBitDepth;
+        DWORD dwRefreshRate;
+    };
+    DWORD dwAlphaBitDepth;
+    DWORD dwReserved;
+    LPVOID lpSurface;  // the first row while locked
+    DDCOLORKEY ddckCKDestOverlay;
+    DDCOLORKEY ddckCKDestBlt;
+    DDCOLORKEY ddckCKSrcOverlay;
+    DDCOLORKEY ddckCKSrcBlt;
+    DDPIXELFORMAT ddpfPixelFormat;
+    DDSCAPS ddsCaps;
+} DDSURFACEDESC, *LPDDSURFACEDESC;
+
+#define DD_ROP_SPACE (256 / 32)
+
+typedef struct _DDCAPS {
+    DWORD dwSize;                          // sizeof(DDCAPS)
+    DWORD dwCaps;                          // DDCAPS_ flags
+    DWORD dwCaps2;                         // DDCAPS2_ flags
+    DWORD dwCKeyCaps;                      // DDCKEYCAPS_ flags
+    DWORD dwFXCaps;                        // DDFXCAPS_ flags
+    DWORD dwFXAlphaCaps;                   // DDFXALPHACAPS_ flags
+    DWORD dwPalCaps;                       // DDPCAPS_ flags
+    DWORD dwSVCaps;                        // DDSVCAPS_ flags
+    DWORD dwAlphaBltConstBitDepths;        // DDBD_ flags
+    DWORD dwAlphaBltPixelBitDepths;        // DDBD_ flags
+    DWORD dwAlphaBltSurfaceBitDepths;      // DDBD_ flags
+    DWORD dwAlphaOverlayConstBitDepths;    // DDBD_ flags
+    DWORD dwAlphaOverlayPixelBitDepths;    // DDBD_ flags
+    DWORD dwAlphaOverlaySurfaceBitDepths;  // DDBD_ flags
+    DWORD dwZBufferBitDepths;              // DDBD_ flags
+    DWORD dwVidMemTotal;                   // bytes of display memory
+    DWORD dwVidMemFree;                    // bytes of display memory not in use
+    DWORD dwMaxVisibleOverlays;
+    DWORD dwCurrVisibleOverlays;
+    DWORD dwNumFourCCCodes;
+    DWORD dwAlignBoundarySrc;
+    DWORD dwAlignSizeSrc;
+    DWORD dwAlignBoundaryDest;
+    DWORD dwAlignSizeDest;
+    DWORD dwAlignStrideAlign;
+    DWORD dwRops[DD_ROP_SPACE];
+    DDSCAPS ddsCaps;  // DDSCAPS_ flags of the surfaces the driver makes
+    DWORD dwMinOverlayStretch;
+    DWORD dwMaxOverlayStretch;
+    DWORD dwMinLiveVideoStretch;
+    DWORD dwMaxLiveVideoStretch;
+    DWORD dwMinHwCodecStretch;
+    DWORD dwMaxHwCodecStretch;
+    DWORD dwReserved1;
+    DWORD dwReserved2;
+    DWORD dwReserved3;
+    DWORD dwSVBCaps;  // system to video memory blits
+    DWORD dwSVBCKeyCaps;
+    DWORD dwSVBFXCaps;
+    DWORD dwSVBRops[DD_ROP_SPACE];
+    DWORD dwVSBCaps;  // video to system memory blits
+    DWORD dwVSBCKeyCaps;
+    DWORD dwVSBFXCaps;
+    DWORD dwVSBRops[DD_ROP_SPACE];
+    DWORD dwSSBCaps;  // system to system memory blits
+    DWORD dwSSBCKeyCaps;
+    DWORD dwSSBFXCaps;
+    DWORD dwSSBRops[DD_ROP_SPACE];
+    DWORD dwReserved4;
+    DWORD dwReserved5;
+    DWORD dwReserved6;
+} DDCAPS, *LPDDCAPS;
+
+typedef struct _DDBLTFX {
+    DWORD dwSize;  // sizeof(DDBLTFX)
+    DWORD dwDDFX;
+    DWORD dwROP;
+    DWORD dwDDROP;
+    DWORD dwRotationAngle;
+    DWORD dwZBufferOpCode;
+    DWORD dwZBufferLow;
+    DWORD dwZBufferHigh;
+    DWORD dwZBufferBaseDest;
+    DWORD dwZDestConstBitDepth;
+    union {
+        DWORD dwZDestConst;
+        LPDIRECTDRAWSURFACE lpDDSZBufferDest;
+    };
+    DWORD dwZSrcConstBitDepth;
+    union {
+        DWORD dwZSrcConst;
+        LPDIRECTDRAWSURFACE lpDDSZBufferSrc;
+    };
+    DWORD dwAlphaEdgeBlendBitDepth;
+    DWORD dwAlphaEdgeBlend;
+    DWORD dwReserved;
+    DWORD dwAlphaDestConstBitDepth;
+    union {
+        DWORD dwAlphaDestConst;
+        LPDIRECTDRAWSURFACE lpDDSAlphaDest;
+    };
+    DWORD dwAlphaSrcConstBitDepth;
+    union {
+        DWORD dwAlphaSrcConst;
+        LPDIRECTDRAWSURFACE lpDDSAlphaSrc;
+    };
+    union {
+        DWORD dwFillColor;  // the colour of DDBLT_COLORFILL, in the surface's format
+        DWORD dwFillDepth;
+        DWORD dwFillPixel;
+        LPDIRECTDRAWSURFACE lpDDSPattern;
+    };
+    DDCOLORKEY ddckDestColorkey;
+    DDCOLORKEY ddckSrcColorkey;
+} DDBLTFX, *LPDDBLTFX;
+
+static_assert(sizeof(DDCOLORKEY) == 8, "DDCOLORKEY layout");
+static_assert(sizeof(DDSCAPS) == 4, "DDSCAPS layout");
+static_assert(sizeof(DDPIXELFORMAT) == 32, "DDPIXELFORMAT layout");
+static_assert(sizeof(DDCAPS) == 316, "DDCAPS layout");
+
+// ---------------------------------------------------------------- callbacks
+
+typedef BOOL(FAR PASCAL* LPDDENUMCALLBACKA)(GUID FAR* lpGUID, LPSTR lpDriverDescription, LPSTR lpDriverName,
+                                            LPVOID lpContext);
+typedef HRESULT(FAR PASCAL* LPDDENUMMODESCALLBACK)(LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext);
+typedef HRESULT(FAR PASCAL* LPDDENUMSURFACESCALLBACK)(LPDIRECTDRAWSURFACE lpDDSurface,
+                                                      LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext);
+
+// ---------------------------------------------------------------- constants
+
+#define DDENUMRET_CANCEL 0
+#define DDENUMRET_OK 1
+
+// DDSURFACEDESC dwFlags
+#define DDSD_CAPS 0x00000001l
+#define DDSD_HEIGHT 0x00000002l
+#define DDSD_WIDTH 0x00000004l
+#define DDSD_PITCH 0x00000008l
+#define DDSD_BACKBUFFERCOUNT 0x00000020l
+#define DDSD_ZBUFFERBITDEPTH 0x00000040l
+#define DDSD_ALPHABITDEPTH 0x00000080l
+#define DDSD_LPSURFACE 0x00000800l
+#define DDSD_PIXELFORMAT 0x00001000l
+#define DDSD_CKDESTOVERLAY 0x00002000l
+#define DDSD_CKDESTBLT 0x00004000l
+#define DDSD_CKSRCOVERLAY 0x00008000l
+#define DDSD_CKSRCBLT 0x00010000l
+#define DDSD_MIPMAPCOUNT 0x00020000l
+#define DDSD_REFRESHRATE 0x00040000l
+#define DDSD_LINEARSIZE 0x00080000l
+#define DDSD_ALL 0x000ff9eel
+
+// DDSCAPS dwCaps
+#define DDSCAPS_RESERVED1 0x00000001l
+#define DDSCAPS_ALPHA 0x00000002l
+#define DDSCAPS_BACKBUFFER 0x00000004l
+#define DDSCAPS_COMPLEX 0x00000008l
+#define DDSCAPS_FLIP 0x00000010l
+#define DDSCAPS_FRONTBUFFER 0x00000020l
+#define DDSCAPS_OFFSCREENPLAIN 0x00000040l
+#define DDSCAPS_OVERLAY 0x00000080l
+#define DDSCAPS_PALETTE 0x00000100l
+#define DDSCAPS_PRIMARYSURFACE 0x00000200l
+#define DDSCAPS_PRIMARYSURFACELEFT 0x00000400l
+#define DDSCAPS_SYSTEMMEMORY 0x00000800l
+#define DDSCAPS_TEXTURE 0x00001000l
+#define DDSCAPS_3DDEVICE 0x00002000l
+#define DDSCAPS_VIDEOMEMORY 0x00004000l
+#define DDSCAPS_VISIBLE 0x00008000l
+#define DDSCAPS_WRITEONLY 0x00010000l
+#define DDSCAPS_ZBUFFER 0x00020000l
+#define DDSCAPS_OWNDC 0x00040000l
+#define DDSCAPS_LIVEVIDEO 0x00080000l
+#define DDSCAPS_HWCODEC 0x00100000l
+#define DDSCAPS_MODEX 0x00200000l
+#define DDSCAPS_MIPMAP 0x00400000l
+#define DDSCAPS_RESERVED2 0x00800000l
+#define DDSCAPS_ALLOCONLOAD 0x04000000l
+#define DDSCAPS_VIDEOPORT 0x08000000l
+#define DDSCAPS_LOCALVIDMEM 0x10000000l
+#define DDSCAPS_NONLOCALVIDMEM 0x20000000l
+#define DDSCAPS_STANDARDVGAMODE 0x40000000l
+#define DDSCAPS_OPTIMIZED 0x80000000l
+
+// DDPIXELFORMAT dwFlags
+#define DDPF_ALPHAPIXELS 0x00000001l
+#define DDPF_ALPHA 0x00000002l
+#define DDPF_FOURCC 0x00000004l
+#define DDPF_PALETTEINDEXED4 0x00000008l
+#define DDPF_PALETTEINDEXEDTO8 0x00000010l
+#define DDPF_PALETTEINDEXED8 0x00000020l
+#define DDPF_RGB 0x00000040l
+#define DDPF_COMPRESSED 0x00000080l
+#define DDPF_RGBTOYUV 0x00000100l
+#define DDPF_YUV 0x00000200l
+#define DDPF_ZBUFFER 0x00000400l
+#define DDPF_PALETTEINDEXED1 0x00000800l
+#define DDPF_PALETTEINDEXED2 0x00001000l
+
+// SetCooperativeLevel
+#define DDSCL_FULLSCREEN 0x00000001l
+#define DDSCL_ALLOWREBOOT 0x00000002l
+#define DDSCL_NOWINDOWCHANGES 0x00000004l
+#define DDSCL_NORMAL 0x00000008l
+#define DDSCL_EXCLUSIVE 0x00000010l
+#define DDSCL_ALLOWMODEX 0x00000040l
+
+// EnumDisplayModes
+#define DDEDM_REFRESHRATES 0x00000001l
+
+// Flip
+#define DDFLIP_WAIT 0x00000001l
+#define DDFLIP_EVEN 0x00000002l
+#define DDFLIP_ODD 0x00000004l
+
+// Blt
+#define DDBLT_ALPHADEST 0x00000001l
+#define DDBLT_ALPHADESTCONSTOVERRIDE 0x00000002l
+#define DDBLT_ALPHADESTNEG 0x00000004l
+#define DDBLT_ALPHADESTSURFACEOVERRIDE 0x00000008l
+#define DDBLT_ALPHAEDGEBLEND 0x00000010l
+#define DDBLT_ALPHASRC 0x00000020l
+#define DDBLT_ALPHASRCCONSTOVERRIDE 0x00000040l
+#define DDBLT_ALPHASRCNEG 0x00000080l
+#define DDBLT_ALPHASRCSURFACEOVERRIDE 0x00000100l
+#define DDBLT_ASYNC 0x00000200l
+#define DDBLT_COLORFILL 0x00000400l
+#define DDBLT_DDFX 0x00000800l
+#define DDBLT_DDROPS 0x00001000l
+#define DDBLT_KEYDEST 0x00002000l
+#define DDBLT_KEYDESTOVERRIDE 0x00004000l
+#define DDBLT_KEYSRC 0x00008000l
+#define DDBLT_KEYSRCOVERRIDE 0x00010000l
+#define DDBLT_ROP 0x00020000l
+#define DDBLT_ROTATIONANGLE 0x00040000l
+#define DDBLT_ZBUFFER 0x00080000l
+#define DDBLT_ZBUFFERDESTCONSTOVERRIDE 0x00100000l
+#define DDBLT_ZBUFFERDESTOVERRIDE 0x00200000l
+#define DDBLT_ZBUFFERSRCCONSTOVERRIDE 0x00400000l
+#define DDBLT_ZBUFFERSRCOVERRIDE 0x00800000l
+#define DDBLT_WAIT 0x01000000l
+#define DDBLT_DEPTHFILL 0x02000000l
+
+// BltFast
+#define DDBLTFAST_NOCOLORKEY 0x00000000
+#define DDBLTFAST_SRCCOLORKEY 0x00000001
+#define DDBLTFAST_DESTCOLORKEY 0x00000002
+#define DDBLTFAST_WAIT 0x00000010
+
+// Lock
+#define DDLOCK_SURFACEMEMORYPTR 0x00000000l
+#define DDLOCK_WAIT 0x00000001l
+#define DDLOCK_EVENT 0x00000002l
+#define DDLOCK_READONLY 0x00000010l
+#define DDLOCK_WRITEONLY 0x00000020l
+
+// SetColorKey / GetColorKey
+#define DDCKEY_COLORSPACE 0x00000001l
+#define DDCKEY_DESTBLT 0x00000002l
+#define DDCKEY_DESTOVERLAY 0x00000004l
+#define DDCKEY_SRCBLT 0x00000008l
+#define DDCKEY_SRCOVERLAY 0x00000010l
+
+// DDCAPS dwCaps
+#define DDCAPS_3D 0x00000001l
+#define DDCAPS_ALIGNBOUNDARYDEST 0x00000002l
+#define DDCAPS_ALIGNSIZEDEST 0x00000004l
+#define DDCAPS_ALIGNBOUNDARYSRC 0x00000008l
+#define DDCAPS_ALIGNSIZESRC 0x00000010l
+#define DDCAPS_ALIGNSTRIDE 0x00000020l
+#define DDCAPS_BLT 0x00000040l
+#define DDCAPS_BLTQUEUE 0x00000080l
+#define DDCAPS_BLTFOURCC 0x00000100l
+#define DDCAPS_BLTSTRETCH 0x00000200l
+#define DDCAPS_GDI 0x00000400l
+#define DDCAPS_OVERLAY 0x00000800l
+#define DDCAPS_OVERLAYCANTCLIP 0x00001000l
+#define DDCAPS_OVERLAYFOURCC 0x00002000l
+#define DDCAPS_OVERLAYSTRETCH 0x00004000l
+#define DDCAPS_PALETTE 0x00008000l
+#define DDCAPS_PALETTEVSYNC 0x00010000l
+#define DDCAPS_READSCANLINE 0x00020000l
+#define DDCAPS_STEREOVIEW 0x00040000l
+#define DDCAPS_VBI 0x00080000l
+#define DDCAPS_ZBLTS 0x00100000l
+#define DDCAPS_ZOVERLAYS 0x00200000l
+#define DDCAPS_COLORKEY 0x00400000l
+#define DDCAPS_ALPHA 0x00800000l
+#define DDCAPS_COLORKEYHWASSIST 0x01000000l
+#define DDCAPS_NOHARDWARE 0x02000000l
+#define DDCAPS_BLTCOLORFILL 0x04000000l
+#define DDCAPS_BANKSWITCHED 0x08000000l
+#define DDCAPS_BLTDEPTHFILL 0x10000000l
+#define DDCAPS_CANCLIP 0x20000000l
+#define DDCAPS_CANCLIPSTRETCHED 0x40000000l
+#define DDCAPS_CANBLTSYSMEM 0x80000000l
+
+// DDCAPS dwCaps2
+#define DDCAPS2_CERTIFIED 0x00000001l
+#define DDCAPS2_NO2DDURING3DSCENE 0x00000002l
+
+// DDCAPS dwCKeyCaps
+#define DDCKEYCAPS_DESTBLT 0x00000001l
+#define DDCKEYCAPS_SRCBLT 0x00000200l
+
+// ---------------------------------------------------------------- results
+
+#define _FACDD 0x876
+#define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+
+#define DD_OK 0
+#define DD_FALSE S_FALSE
+#define DDERR_ALREADYINITIALIZED MAKE_DDHRESULT(5)
+#define DDERR_CANNOTATTACHSURFACE MAKE_DDHRESULT(10)
+#define DDERR_CANNOTDETACHSURFACE MAKE_DDHRESULT(20)
+#define DDERR_CURRENTLYNOTAVAIL MAKE_DDHRESULT(40)
+#define DDERR_EXCEPTION MAKE_DDHRESULT(55)
+#define DDERR_GENERIC E_FAIL
+#define DDERR_HEIGHTALIGN MAKE_DDHRESULT(90)
+#define DDERR_INCOMPATIBLEPRIMARY MAKE_DDHRESULT(95)
+#define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
+#define DDERR_INVALIDCLIPLIST MAKE_DDHRESULT(110)
+#define DDERR_INVALIDMODE MAKE_DDHRESULT(120)
+#define DDERR_INVALIDOBJECT MAKE_DDHRESULT(130)
+#define DDERR_INVALIDPARAMS E_INVALIDARG
+#define DDERR_INVALIDPIXELFORMAT MAKE_DDHRESULT(145)
+#define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
+#define DDERR_LOCKEDSURFACES MAKE_DDHRESULT(160)
+#define DDERR_NO3D MAKE_DDHRESULT(170)
+#define DDERR_NOALPHAHW MAKE_DDHRESULT(180)
+#define DDERR_NOCLIPLIST MAKE_DDHRESULT(205)
+#define DDERR_NOCOLORCONVHW MAKE_DDHRESULT(210)
+#define DDERR_NOCOOPERATIVELEVELSET MAKE_DDHRESULT(212)
+#define DDERR_NOCOLORKEY MAKE_DDHRESULT(215)
+#define DDERR_NOCOLORKEYHW MAKE_DDHRESULT(220)
+#define DDERR_NODIRECTDRAWSUPPORT MAKE_DDHRESULT(222)
+#define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
+#define DDERR_NOFLIPHW MAKE_DDHRESULT(230)
+#define DDERR_NOGDI MAKE_DDHRESULT(240)
+#define DDERR_NOMIRRORHW MAKE_DDHRESULT(250)
+#define DDERR_NOTFOUND MAKE_DDHRESULT(255)
+#define DDERR_NOOVERLAYHW MAKE_DDHRESULT(260)
+#define DDERR_NORASTEROPHW MAKE_DDHRESULT(280)
+#define DDERR_NOROTATIONHW MAKE_DDHRESULT(290)
+#define DDERR_NOSTRETCHHW MAKE_DDHRESULT(310)
+#define DDERR_NOT4BITCOLOR MAKE_DDHRESULT(316)
+#define DDERR_NOT4BITCOLORINDEX MAKE_DDHRESULT(317)
+#define DDERR_NOT8BITCOLOR MAKE_DDHRESULT(320)
+#define DDERR_NOTEXTUREHW MAKE_DDHRESULT(330)
+#define DDERR_NOVSYNCHW MAKE_DDHRESULT(335)
+#define DDERR_NOZBUFFERHW MAKE_DDHRESULT(340)
+#define DDERR_NOZOVERLAYHW MAKE_DDHRESULT(350)
+#define DDERR_OUTOFCAPS MAKE_DDHRESULT(360)
+#define DDERR_OUTOFMEMORY E_OUTOFMEMORY
+#define DDERR_OUTOFVIDEOMEMORY MAKE_DDHRESULT(380)
+#define DDERR_OVERLAYCANTCLIP MAKE_DDHRESULT(382)
+#define DDERR_OVERLAYCOLORKEYONLYONEACTIVE MAKE_DDHRESULT(384)
+#define DDERR_PALETTEBUSY MAKE_DDHRESULT(387)
+#define DDERR_COLORKEYNOTSET MAKE_DDHRESULT(400)
+#define DDERR_SURFACEALREADYATTACHED MAKE_DDHRESULT(410)
+#define DDERR_SURFACEALREADYDEPENDENT MAKE_DDHRESULT(420)
+#define DDERR_SURFACEBUSY MAKE_DDHRESULT(430)
+#define DDERR_CANTLOCKSURFACE MAKE_DDHRESULT(435)
+#define DDERR_SURFACEISOBSCURED MAKE_DDHRESULT(440)
+#define DDERR_SURFACELOST MAKE_DDHRESULT(450)
+#define DDERR_SURFACENOTATTACHED MAKE_DDHRESULT(460)
+#define DDERR_TOOBIGHEIGHT MAKE_DDHRESULT(470)
+#define DDERR_TOOBIGSIZE MAKE_DDHRESULT(480)
+#define DDERR_TOOBIGWIDTH MAKE_DDHRESULT(490)
+#define DDERR_UNSUPPORTED E_NOTIMPL
+#define DDERR_UNSUPPORTEDFORMAT MAKE_DDHRESULT(510)
+#define DDERR_UNSUPPORTEDMASK MAKE_DDHRESULT(520)
+#define DDERR_VERTICALBLANKINPROGRESS MAKE_DDHRESULT(537)
+#define DDERR_WASSTILLDRAWING MAKE_DDHRESULT(540)
+#define DDERR_XALIGN MAKE_DDHRESULT(560)
+#define DDERR_INVALIDDIRECTDRAWGUID MAKE_DDHRESULT(561)
+#define DDERR_DIRECTDRAWALREADYCREATED MAKE_DDHRESULT(562)
+#define DDERR_NODIRECTDRAWHW MAKE_DDHRESULT(563)
+#define DDERR_PRIMARYSURFACEALREADYEXISTS MAKE_DDHRESULT(564)
+#define DDERR_NOEMULATION MAKE_DDHRESULT(565)
+#define DDERR_REGIONTOOSMALL MAKE_DDHRESULT(566)
+#define DDERR_CLIPPERISUSINGHWND MAKE_DDHRESULT(567)
+#define DDERR_NOCLIPPERATTACHED MAKE_DDHRESULT(568)
+#define DDERR_NOHWND MAKE_DDHRESULT(569)
+#define DDERR_HWNDSUBCLASSED MAKE_DDHRESULT(570)
+#define DDERR_HWNDALREADYSET MAKE_DDHRESULT(571)
+#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(572)
+#define DDERR_NOPALETTEHW MAKE_DDHRESULT(573)
+#define DDERR_BLTFASTCANTCLIP MAKE_DDHRESULT(574)
+#define DDERR_NOBLTHW MAKE_DDHRESULT(575)
+#define DDERR_NODDROPSHW MAKE_DDHRESULT(576)
+#define DDERR_OVERLAYNOTVISIBLE MAKE_DDHRESULT(577)
+#define DDERR_NOOVERLAYDEST MAKE_DDHRESULT(578)
+#define DDERR_INVALIDPOSITION MAKE_DDHRESULT(579)
+#define DDERR_NOTAOVERLAYSURFACE MAKE_DDHRESULT(580)
+#define DDERR_EXCLUSIVEMODEALREADYSET MAKE_DDHRESULT(581)
+#define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
+#define DDERR_CANTDUPLICATE MAKE_DDHRESULT(583)
+#define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
+#define DDERR_CANTCREATEDC MAKE_DDHRESULT(585)
+#define DDERR_NODC MAKE_DDHRESULT(586)
+#define DDERR_WRONGMODE MAKE_DDHRESULT(587)
+#define DDERR_IMPLICITLYCREATED MAKE_DDHRESULT(588)
+#define DDERR_NOTPALETTIZED MAKE_DDHRESULT(589)
+#define DDERR_UNSUPPORTEDMODE MAKE_DDHRESULT(590)
+#define DDERR_NOMIPMAPHW MAKE_DDHRESULT(591)
+#define DDERR_INVALIDSURFACETYPE MAKE_DDHRESULT(592)
+#define DDERR_DCALREADYCREATED MAKE_DDHRESULT(620)
+#define DDERR_CANTPAGELOCK MAKE_DDHRESULT(640)
+#define DDERR_CANTPAGEUNLOCK MAKE_DDHRESULT(660)
+#define DDERR_NOTPAGELOCKED MAKE_DDHRESULT(680)
+#define DDERR_NOTINITIALIZED ((HRESULT)0x800401F0L)
+
+// ---------------------------------------------------------------- interfaces
+
+struct IDirectDraw : public IUnknown {
+    STDMETHOD(Compact)() PURE;
+    STDMETHOD(CreateClipper)(DWORD dwFlags, LPDIRECTDRAWCLIPPER FAR* lplpDDClipper, IUnknown FAR* pUnkOuter) PURE;
+    STDMETHOD(CreatePalette)(DWORD dwFlags, tagPALETTEENTRY* lpColorTable, LPDIRECTDRAWPALETTE FAR* lplpDDPalette,
+                             IUnknown FAR* pUnkOuter) PURE;
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE FAR* lplpDDSurface,
+                             IUnknown FAR* pUnkOuter) PURE;
+    STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE lpDDSurface, LPDIRECTDRAWSURFACE FAR* lplpDupDDSurface) PURE;
+    STDMETHOD(EnumDisplayModes)(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext,
+                                LPDDENUMMODESCALLBACK lpEnumModesCallback) PURE;
+    STDMETHOD(EnumSurfaces)(DWORD dwFlags, LPDDSURFACEDESC lpDDSD, LPVOID lpContext,
+                            LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) PURE;
+    STDMETHOD(FlipToGDISurface)() PURE;
+    STDMETHOD(GetCaps)(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) PURE;
+    STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC lpDDSurfaceDesc) PURE;
+    STDMETHOD(GetFourCCCodes)(LPDWORD lpNumCodes, LPDWORD lpCodes) PURE;
+    STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE FAR* lplpGDIDDSSurface) PURE;
+    STDMETHOD(GetMonitorFrequency)(LPDWORD lpdwFrequency) PURE;
+    STDMETHOD(GetScanLine)(LPDWORD lpdwScanLine) PURE;
+    STDMETHOD(GetVerticalBlankStatus)(LPBOOL lpbIsInVB) PURE;
+    STDMETHOD(Initialize)(GUID FAR* lpGUID) PURE;
+    STDMETHOD(RestoreDisplayMode)() PURE;
+    STDMETHOD(SetCooperativeLevel)(HWND hWnd, DWORD dwFlags) PURE;
+    STDMETHOD(SetDisplayMode)(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) PURE;
+    STDMETHOD(WaitForVerticalBlank)(DWORD dwFlags, HANDLE hEvent) PURE;
+
+protected:
+    ~IDirectDraw() = default;
+};
+
+struct IDirectDrawSurface : public IUnknown {
+    STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE lpDDSAttachedSurface) PURE;
+    STDMETHOD(AddOverlayDirtyRect)(LPRECT lpRect) PURE;
+    STDMETHOD(Blt)(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
+                   LPDDBLTFX lpDDBltFx) PURE;
+    STDMETHOD(BltBatch)(LPDDBLTBATCH lpDDBltBatch, DWORD dwCount, DWORD dwFlags) PURE;
+    STDMETHOD(BltFast)(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
+                       DWORD dwTrans) PURE;
+    STDMETHOD(DeleteAttachedSurface)(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSAttachedSurface) PURE;
+    STDMETHOD(EnumAttachedSurfaces)(LPVOID lpContext, LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) PURE;
+    STDMETHOD(EnumOverlayZOrders)(DWORD dwFlags, LPVOID lpContext, LPDDENUMSURFACESCALLBACK lpfnCallback) PURE;
+    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) PURE;
+    STDMETHOD(GetAttachedSurface)(LPDDSCAPS lpDDSCaps, LPDIRECTDRAWSURFACE FAR* lplpDDAttachedSurface) PURE;
+    STDMETHOD(GetBltStatus)(DWORD dwFlags) PURE;
+    STDMETHOD(GetCaps)(LPDDSCAPS lpDDSCaps) PURE;
+    STDMETHOD(GetClipper)(LPDIRECTDRAWCLIPPER FAR* lplpDDClipper) PURE;
+    STDMETHOD(GetColorKey)(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) PURE;
+    STDMETHOD(GetDC)(HDC FAR* lphDC) PURE;
+    STDMETHOD(GetFlipStatus)(DWORD dwFlags) PURE;
+    STDMETHOD(GetOverlayPosition)(LPLONG lplX, LPLONG lplY) PURE;
+    STDMETHOD(GetPalette)(LPDIRECTDRAWPALETTE FAR* lplpDDPalette) PURE;
+    STDMETHOD(GetPixelFormat)(LPDDPIXELFORMAT lpDDPixelFormat) PURE;
+    STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC lpDDSurfaceDesc) PURE;
+    STDMETHOD(Initialize)(LPDIRECTDRAW lpDD, LPDDSURFACEDESC lpDDSurfaceDesc) PURE;
+    STDMETHOD(IsLost)() PURE;
+    STDMETHOD(Lock)(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) PURE;
+    STDMETHOD(ReleaseDC)(HDC hDC) PURE;
+    STDMETHOD(Restore)() PURE;
+    STDMETHOD(SetClipper)(LPDIRECTDRAWCLIPPER lpDDClipper) PURE;
+    STDMETHOD(SetColorKey)(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) PURE;
+    STDMETHOD(SetOverlayPosition)(LONG lX, LONG lY) PURE;
+    STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE lpDDPalette) PURE;
+    STDMETHOD(Unlock)(LPVOID lpSurfaceData) PURE;
+    STDMETHOD(UpdateOverlay)(LPRECT lpSrcRect, LPDIRECTDRAWSURFACE lpDDDestSurface, LPRECT lpDestRect, DWORD dwFlags,
+                             LPDDOVERLAYFX lpDDOverlayFx) PURE;
+    STDMETHOD(UpdateOverlayDisplay)(DWORD dwFlags) PURE;
+    STDMETHOD(UpdateOverlayZOrder)(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSReference) PURE;
+
+protected:
+    ~IDirectDrawSurface() = default;
+};
+
+// ---------------------------------------------------------------- entry points
+
+extern "C" {
+HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpContext);
+HRESULT WINAPI DirectDrawCreate(GUID FAR* lpGUID, LPDIRECTDRAW FAR* lplpDD, IUnknown FAR* pUnkOuter);
+}
+#define DirectDrawEnumerate DirectDrawEnumerateA
+#define LPDDENUMCALLBACK LPDDENUMCALLBACKA

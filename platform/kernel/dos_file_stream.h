@@ -1,0 +1,17 @@
+// The C runtime's buffered files on DOS paths: a FILE* over a file of the
+// machine that behaves as the Windows C runtime's does (text and binary
+// modes, errors in errno).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace brontar::platform {
+
+// Opens the host file with a Windows fopen mode ("r", "r+b", "w+b", "at", ...).
+// Null with errno set on failure (EINVAL for a bad mode, EACCES for a folder).
+// Every write asks the fault hook "CrtWrite" first, so a test can make a
+// write fail half way through a file.
+FILE* OpenDosFileStream(const std::string& hostPath, const char* mode);
+
+}  // namespace brontar::platform

@@ -1,0 +1,71 @@
+// The resource compiler's model of a resource script: string tables and
+// dialog templates, each tagged with the language it was declared under.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace brontar::rc {
+
+// A script that cannot be compiled: the message names the file and line.
+class ScriptError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One string of a STRINGTABLE: its id and UTF-8 text.
+struct StringEntry {
+    uint16_t language = 0;
+    uint16_t id = 0;
+    std::string text;
+};
+
+// A class or title given either as an ordinal (0xFFFF form) or as text.
+struct NameOrOrdinal {
+    bool isOrdinal = false;
+    uint16_t ordinal = 0;
+    std::string text;  // UTF-8
+};
+
+// One control of a dialog template, in dialog units.
+struct DialogItem {
+    uint32_t style = 0;
+    uint32_t exStyle = 0;
+    int16_t x = 0, y = 0, cx = 0, cy = 0;
+    uint16_t id = 0;
+    NameOrOrdinal windowClass;
+    NameOrOrdinal title;
+};
+
+// One DIALOG resource.
+struct DialogTemplate {
+    uint16_t language = 0;
+    uint16_t id = 0;
+    uint32_t style = 0;
+    uint32_t exStyle = 0;
+    int16_t x = 0, y = 0, cx = 0, cy = 0;
+    std::string caption;
+    bool hasFont = false;
+    uint16_t pointSize = 0;
+    std::string faceName;
+    std::vector<DialogItem> items;
+};
+
+// Everything one script declares.
+struct ResourceScript {
+    std::vector<StringEntry> strings;
+    std::vector<DialogTemplate> dialogs;
+};
+
+// Parses a script file (and the files it #includes, relative to it).
+// Throws ScriptError.
+ResourceScript ParseResourceScript(const std::filesystem::path& file);
+
+// Parses script text; includes are looked up relative to baseFolder.
+ResourceScript ParseResourceText(const std::string& text, const std::string& fileName,
+                                 const std::filesystem::path& baseFolder);
+
+}  // namespace brontar::rc

@@ -1,0 +1,24 @@
+// Encodes a parsed resource script as a 32-bit Windows .res image: one entry
+// per string block and per dialog, dialogs in the DLGTEMPLATE layout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/rc/resource_script.h"
+
+namespace brontar::rc {
+
+// The .res image of the script. Throws ScriptError when a string does not
+// fit its 16-bit length or a string id is declared twice for one language.
+std::vector<uint8_t> EncodeResources(const ResourceScript& script);
+
+// C++ source that defines the image as the exported data symbols
+// BrontarResourceData and BrontarResourceSize.
+std::string EmitResourceSource(const std::vector<uint8_t>& image, const std::string& scriptName);
+
+// UTF-16 code units of UTF-8 text. Throws ScriptError on malformed UTF-8.
+std::u16string Utf8ToUtf16(const std::string& text);
+
+}  // namespace brontar::rc
