@@ -45,6 +45,15 @@ typedef struct tagNMHDR {
     UINT code;        // what happened
 } NMHDR, *LPNMHDR;
 
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKEINTATOM(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+
+// The dialog class and the bytes its windows carry (DWLP_* in winuser.h).
+#define WC_DIALOG MAKEINTATOM(0x8002)
+#define DIALOG_CLASS_NAME "#32770"
+#define DLGWINDOWEXTRA 30
+
 #define WM_NOTIFY 0x004E
 #define WM_INITDIALOG 0x0110
 #define WM_NEXTDLGCTL 0x0028
