@@ -69,9 +69,9 @@ static void PaintMonitorLimits(HWND hwnd, HDC hdc)
     memset(&info, 0, sizeof(info));
     if (!LoadMonitorInfo(&info))
         return;
-    info.description[sizeof(info.description) - 1] = '\0';
+    info.szDescription[sizeof(info.szDescription) - 1] = '\0';
     if (GetControlRect(hwnd, IDC_MON_NAME, &rect))
-        DrawAligned(hdc, info.description, rect, DT_LEFT);
+        DrawAligned(hdc, info.szDescription, rect, DT_LEFT);
 
     const struct {
         int controlId;
@@ -79,10 +79,10 @@ static void PaintMonitorLimits(HWND hwnd, HDC hdc)
         LONG value;
         const char* format;
     } limits[] = {
-        {IDC_MON_VMAX, IDS_MON_VMAX, info.verticalMax, "%d Hz "},
-        {IDC_MON_VMIN, IDS_MON_VMIN, info.verticalMin, "%d Hz "},
-        {IDC_MON_HMAX, IDS_MON_HMAX, info.horizontalMax, "%d Khz"},
-        {IDC_MON_HMIN, IDS_MON_HMIN, info.horizontalMin, "%d Khz"},
+        {IDC_MON_VMAX, IDS_MON_VMAX, info.lVerticalMax, "%d Hz "},
+        {IDC_MON_VMIN, IDS_MON_VMIN, info.lVerticalMin, "%d Hz "},
+        {IDC_MON_HMAX, IDS_MON_HMAX, info.lHorizontalMax, "%d Khz"},
+        {IDC_MON_HMIN, IDS_MON_HMIN, info.lHorizontalMin, "%d Khz"},
     };
     for (i = 0; i < 4; i++) {
         if (!GetControlRect(hwnd, limits[i].controlId, &rect))

@@ -80,8 +80,8 @@ void FillResolutionList(HWND hwnd, int listId)
     // An unidentified monitor leaves the bounds as set here: no bound, so
     // every resolution is offered.
     memset(&info, 0, sizeof(info));
-    info.maxWidth = INT_MAX;
-    info.maxHeight = INT_MAX;
+    info.lMaxWidth = MONITOR_NO_BOUND;
+    info.lMaxHeight = MONITOR_NO_BOUND;
     LoadMonitorInfo(&info);
 
     SendDlgItemMessageA(hwnd, listId, CB_RESETCONTENT, 0, 0);
@@ -90,7 +90,7 @@ void FillResolutionList(HWND hwnd, int listId)
         LRESULT index;
         if (row->width == previousWidth && row->height == previousHeight)
             continue;
-        if ((unsigned)row->width > (unsigned)info.maxWidth || (unsigned)row->height > (unsigned)info.maxHeight)
+        if ((unsigned)row->width > (unsigned)info.lMaxWidth || (unsigned)row->height > (unsigned)info.lMaxHeight)
             continue;
         wsprintfA(text, "%d x %d", row->width, row->height);
         index = SendDlgItemMessageA(hwnd, listId, CB_ADDSTRING, 0, (LPARAM)text);
@@ -137,10 +137,10 @@ static void FillRateList(HWND hwnd, int listId, const ModeLimits* limits, DWORD 
     for (i = 0; i < MODE_TABLE_ROWS; i++) {
         const ModeTableRow* row = &ModeTable[i];
         int distance;
-        if (row->width != limits->width || row->height != limits->height)
+        if (row->width != limits->wWidth || row->height != limits->wHeight)
             continue;
-        if (row->verticalHz < limits->verticalMin || row->verticalHz > limits->verticalMax ||
-            row->horizontalKhz < limits->horizontalMin || row->horizontalKhz > limits->horizontalMax)
+        if (row->verticalHz < limits->wVerticalMin || row->verticalHz > limits->wVerticalMax ||
+            row->horizontalKhz < limits->wHorizontalMin || row->horizontalKhz > limits->wHorizontalMax)
             continue;
         wsprintfA(text, "%d Hz", row->verticalHz);
         SendDlgItemMessageA(hwnd, listId, CB_ADDSTRING, 0, (LPARAM)text);
@@ -156,7 +156,7 @@ static void FillRateList(HWND hwnd, int listId, const ModeLimits* limits, DWORD 
         count++;
     }
     if (count == 0) {
-        AddLowestRate(hwnd, listId, limits->width, limits->height);
+        AddLowestRate(hwnd, listId, limits->wWidth, limits->wHeight);
         best = 0;
         lowestIndex = 0;
     }
@@ -175,8 +175,8 @@ BOOL RefillRatesForSelection(HWND hwnd)
     if (!GetSelectedResolution(hwnd, IDC_RESOLUTION_LIST, &width, &height))
         return TRUE;
     memset(&limits, 0, sizeof(limits));
-    limits.width = (WORD)width;
-    limits.height = (WORD)height;
+    limits.wWidth = (WORD)width;
+    limits.wHeight = (WORD)height;
     if (!GetModeLimits(&limits))
         return TRUE;
     FillRateList(hwnd, IDC_RATE_LIST, &limits, GetRefreshRate(width, height));
