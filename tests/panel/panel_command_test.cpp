@@ -30,7 +30,10 @@ protected:
         ::setenv("BRONTAR_LOG", LogPath().c_str(), 1);
         ASSERT_EQ(Run("setup").status, 0);
     }
-    void TearDown() override { ::unsetenv("BRONTAR_LOG"); }
+    void TearDown() override {
+        ::unsetenv("BRONTAR_LOG");
+        ::unsetenv("BRONTAR_CAPTURE");
+    }
 
     fs::path LogPath() const { return machine_.scratch() / "events.log"; }
 
@@ -63,6 +66,9 @@ protected:
 };
 
 TEST_F(PanelCommandTest, RateTestApplyAndOk) {
+    const fs::path capture = machine_.scratch() / "capture";
+    fs::create_directories(capture);
+    ::setenv("BRONTAR_CAPTURE", capture.c_str(), 1);
     const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nclick 1030\napply\nok\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadFileText(machine_.folder() / "registry.reg").find("\"REFRESH_800x600\"=dword:0000004b"),
@@ -79,6 +85,8 @@ TEST_F(PanelCommandTest, RateTestApplyAndOk) {
         GTEST_SKIP() << "the test screen is not built: its run was not checked";
     }
     EXPECT_EQ(log.find("MessageBox [Error:]"), std::string::npos) << log;
+    // The test screen ran: the board presented frames.
+    EXPECT_TRUE(fs::exists(capture / "frame-000001.png"));
 }
 
 TEST_F(PanelCommandTest, DumpShowsRowsMonitorListsAndSliders) {
