@@ -10,6 +10,7 @@ using Arguments = std::vector<std::string>;
 
 // Each returns the process exit status; errors go to standard error.
 int RunSetupCommand(const Arguments& args);
+int RunPanelCommand(const Arguments& args);
 int RunRegCommand(const Arguments& args);
 int RunTestCommand(const Arguments& args);
 int RunMonitorCommand(const Arguments& args);
