@@ -89,8 +89,7 @@ mr::RegistrySnapshot ReadStore(mr::RegistryStore& store) {
         if (reported != snapshot.version) {
             reported = snapshot.version;
             for (const mr::ParseProblem& problem : problems)
-                WriteDiagnostic("registry: " + store.File().string() + " line " + std::to_string(problem.line) +
-                                ": " + problem.message);
+                WriteDiagnostic("registry: " + mr::DescribeProblem(store.File().string(), problem));
             WriteDiagnostic("registry: " + store.File().string() +
                             " is read as far as it could be parsed and will not be written");
         }
