@@ -246,7 +246,7 @@ TEST(FormatFixed, SmallBuffersCutTheTextAndSaySo) {
 TEST(FormatFixed, EverySliderValueFitsTheTenByteBufferWhole) {
     for (int position = 0; position <= 35; ++position) {
         const int hundredths = 25 + 5 * position;
-        char expected[8];
+        char expected[32];
         std::snprintf(expected, sizeof expected, "%d.%02d", hundredths / 100, hundredths % 100);
         EXPECT_EQ(Fixed(PositionToGamma(position), 2, 10), std::make_pair(std::string(expected), 1)) << position;
     }
