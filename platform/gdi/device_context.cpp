@@ -28,6 +28,26 @@ void SelectStock(HGDIOBJ& handle, std::shared_ptr<GdiObject>& slot, int index) {
     slot = FindGdiObject(handle);
 }
 
+// Replaces one attribute of a context; answers the old value, or `failure`
+// for an unknown context.
+template <typename T>
+T ExchangeAttribute(HDC dc, T DeviceContext::*field, T value, T failure) {
+    std::lock_guard lock(GdiMutex());
+    DeviceContext* context = FindDeviceContext(dc);
+    if (context == nullptr) return failure;
+    T previous = context->*field;
+    context->*field = value;
+    return previous;
+}
+
+// One attribute of a context, or `failure` for an unknown context.
+template <typename T>
+T ReadAttribute(HDC dc, T DeviceContext::*field, T failure) {
+    std::lock_guard lock(GdiMutex());
+    DeviceContext* context = FindDeviceContext(dc);
+    return context != nullptr ? context->*field : failure;
+}
+
 }  // namespace
 
 DeviceContext* FindDeviceContext(HDC dc) {
@@ -102,68 +122,35 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 
 // Sets the colour of drawn text; answers the previous one.
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    if (context == nullptr) return CLR_INVALID;
-    COLORREF previous = context->textColor;
-    context->textColor = color;
-    return previous;
+    return ExchangeAttribute(hdc, &DeviceContext::textColor, color, CLR_INVALID);
 }
 
-COLORREF WINAPI GetTextColor(HDC hdc) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    return context != nullptr ? context->textColor : CLR_INVALID;
-}
+COLORREF WINAPI GetTextColor(HDC hdc) { return ReadAttribute(hdc, &DeviceContext::textColor, CLR_INVALID); }
 
 // Sets the colour behind opaque text and of ETO_OPAQUE fills; answers the previous one.
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    if (context == nullptr) return CLR_INVALID;
-    COLORREF previous = context->backgroundColor;
-    context->backgroundColor = color;
-    return previous;
+    return ExchangeAttribute(hdc, &DeviceContext::backgroundColor, color, CLR_INVALID);
 }
 
-COLORREF WINAPI GetBkColor(HDC hdc) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    return context != nullptr ? context->backgroundColor : CLR_INVALID;
-}
+COLORREF WINAPI GetBkColor(HDC hdc) { return ReadAttribute(hdc, &DeviceContext::backgroundColor, CLR_INVALID); }
 
 // OPAQUE fills each text cell with the background colour, TRANSPARENT leaves
 // it; answers the previous mode, 0 for an unknown context or mode.
 int WINAPI SetBkMode(HDC hdc, int mode) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    if (context == nullptr || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
-    int previous = context->backgroundMode;
-    context->backgroundMode = mode;
-    return previous;
+    if (mode != OPAQUE && mode != TRANSPARENT) return 0;
+    return ExchangeAttribute(hdc, &DeviceContext::backgroundMode, mode, 0);
 }
 
-int WINAPI GetBkMode(HDC hdc) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    return context != nullptr ? context->backgroundMode : 0;
-}
+int WINAPI GetBkMode(HDC hdc) { return ReadAttribute(hdc, &DeviceContext::backgroundMode, 0); }
 
 // Where text is anchored relative to the point given to ExtTextOutA.
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    if (context == nullptr) return GDI_ERROR;
     if (align & TA_UPDATECP) WriteDiagnostic("GDI: TA_UPDATECP is not implemented; text is drawn at the point given");
-    UINT previous = context->textAlign;
-    context->textAlign = align;
-    return previous;
+    return ExchangeAttribute(hdc, &DeviceContext::textAlign, align, static_cast<UINT>(GDI_ERROR));
 }
 
 UINT WINAPI GetTextAlign(HDC hdc) {
-    std::lock_guard lock(GdiMutex());
-    DeviceContext* context = FindDeviceContext(hdc);
-    return context != nullptr ? context->textAlign : GDI_ERROR;
+    return ReadAttribute(hdc, &DeviceContext::textAlign, static_cast<UINT>(GDI_ERROR));
 }
 
 // A 96 dpi, 16-bit display; the size is that of the context's surface.

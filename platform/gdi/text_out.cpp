@@ -99,7 +99,8 @@ BOOL WINAPI GetTextExtentPointA(HDC hdc, LPCSTR lpString, int c, LPSIZE lpsz) {
     return MeasureText(hdc, lpString, c, lpsz);
 }
 
-// The same measure; this platform's older call has none of the 16-bit rounding.
+// The same measure as GetTextExtentPointA: the two calls differed only for
+// fonts with an overhang, which none of these faces has.
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
     return MeasureText(hdc, lpString, c, psizl);
 }

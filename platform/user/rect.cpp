@@ -38,20 +38,14 @@ BOOL WINAPI CopyRect(LPRECT lprcDst, const RECT* lprcSrc) {
 // Moves a rectangle by dx, dy.
 BOOL WINAPI OffsetRect(LPRECT lprc, int dx, int dy) {
     if (lprc == nullptr) return FALSE;
-    lprc->left = WrapAdd(lprc->left, dx);
-    lprc->right = WrapAdd(lprc->right, dx);
-    lprc->top = WrapAdd(lprc->top, dy);
-    lprc->bottom = WrapAdd(lprc->bottom, dy);
+    *lprc = RECT{WrapAdd(lprc->left, dx), WrapAdd(lprc->top, dy), WrapAdd(lprc->right, dx), WrapAdd(lprc->bottom, dy)};
     return TRUE;
 }
 
 // Grows a rectangle by dx on the left and right and dy on the top and bottom.
 BOOL WINAPI InflateRect(LPRECT lprc, int dx, int dy) {
     if (lprc == nullptr) return FALSE;
-    lprc->left = WrapSub(lprc->left, dx);
-    lprc->right = WrapAdd(lprc->right, dx);
-    lprc->top = WrapSub(lprc->top, dy);
-    lprc->bottom = WrapAdd(lprc->bottom, dy);
+    *lprc = RECT{WrapSub(lprc->left, dx), WrapSub(lprc->top, dy), WrapAdd(lprc->right, dx), WrapAdd(lprc->bottom, dy)};
     return TRUE;
 }
 
