@@ -63,7 +63,7 @@ FT_Library Library() {
 
 // Serialises FreeType: the library object is shared by every face.
 std::mutex& FreeTypeMutex() {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;  // fonts may be released at exit
     return mutex;
 }
 
