@@ -1,5 +1,7 @@
 #include "machine/installer.h"
 
+#include "machine/install_monitor.h"
+#include "machine/install_page.h"
 #include "machine/install_testscreen.h"
 #include "machine/machine_folder.h"
 #include "machine/registry/registry_store.h"
@@ -14,6 +16,8 @@ void InstallMachine(const std::filesystem::path& folder, const std::filesystem::
     });
     out << "machine folder: " << folder.string() << '\n';
     InstallTestScreen(folder, binDir, out);
+    InstallMonitorAndSupportLibraries(folder, binDir, out);
+    InstallSettingsPage(folder, binDir, out);
 }
 
 }  // namespace brontar::machine

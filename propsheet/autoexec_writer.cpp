@@ -80,7 +80,16 @@ static void CommitAsideFile(FILE* lpFile, int bWritten, LPCSTR lpszAside, LPCSTR
     ShowWriteFailure(lpszPath, lpszWriter);
 }
 
+// A rewrite that broke off after moving the old file aside left no file in
+// its place: the old file is put back before anything else happens. (A
+// rename never replaces a file, so this does nothing when the file is there.)
+static void RecoverMovedAsideFile(LPCSTR lpszPath) {
+    char szOld[MAX_PATH];
+    if (MakeSiblingPath(lpszPath, "~$$", szOld)) rename(szOld, lpszPath);
+}
+
 void WriteAutoexecSettings(LPCSTR lpszPath, LPCSTR const lpszNewLines[AUTOEXEC_NEW_LINES]) {
+    RecoverMovedAsideFile(lpszPath);
     DWORD cbImage = 0;
     char* lpImage = NULL;
     AutoexecLine* lpLines = NULL;

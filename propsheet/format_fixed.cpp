@@ -81,6 +81,10 @@ int FormatFixed(double value, int decimals, char* lpBuffer, int bufferSize) {
             lpBuffer[k++] = '0';
             lpBuffer[k++] = '.';
         } else {
+            // Fill what room is left, so no character before the terminator
+            // is left unwritten; the text is cut (result 0).
+            const char* lpZeroPoint = "0.";
+            while (k < bufferSize && *lpZeroPoint != '\0') lpBuffer[k++] = *lpZeroPoint++;
             k = bufferSize;
         }
         while (pointPosition < 0 && k < bufferSize) {

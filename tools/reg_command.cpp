@@ -96,9 +96,8 @@ Options ParseOptions(const std::string& operation, const Arguments& args) {
         } else if ((IsSwitch(arg, "f") && (operation == "add" || operation == "delete")) ||
                    (IsSwitch(arg, "y") && operation == "export")) {
             options.force = true;
-        } else if (!arg.empty() && (arg[0] == '/' || (arg[0] == '-' && arg.size() > 1))) {
-            throw SyntaxError{operation};
         } else {
+            // Anything else is a key or a file (file paths start with / here).
             options.positionals.push_back(arg);
         }
     }

@@ -32,11 +32,13 @@ constexpr PackTables kPack;
 // Dither offsets of one row, by x & 3. A 5-bit channel loses 3 bits, so its
 // offset is the matrix value scaled to 0..7; green loses 2 bits: 0..3.
 struct RowDither {
+    uint32_t level[4] = {0, 0, 0, 0};  // matrix values, for the texture sampler
     int32_t fiveBit[4] = {0, 0, 0, 0};
     int32_t sixBit[4] = {0, 0, 0, 0};
     RowDither(bool enabled, int32_t y) {
         if (!enabled) return;
         for (int i = 0; i < 4; ++i) {
+            level[i] = uint32_t(kBayer[y & 3][i]);
             fiveBit[i] = kBayer[y & 3][i] >> 1;
             sixBit[i] = kBayer[y & 3][i] >> 2;
         }
@@ -105,10 +107,7 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
     int64_t t = ToFixed16(planes.t.At(x0, y));
     const int64_t sStep = ToFixed16(planes.s.perX);
     const int64_t tStep = ToFixed16(planes.t.perX);
-    TexelColor texel;
-    for (int32_t x = x0; x < x1; ++x, s += sStep, t += tStep) {
-        if (sampler.Sample(s, t, &texel)) row[x] = dither.Pack(x, texel.red, texel.green, texel.blue);
-    }
+    for (int32_t x = x0; x < x1; ++x, s += sStep, t += tStep) sampler.Sample(s, t, dither.level[x & 3], &row[x]);
 }
 
 // Decal texturing corrected for perspective: s*q, t*q and q step linearly in
@@ -116,14 +115,11 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
 void FillPerspectiveTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
                                 const TextureSampler& sampler, const RowDither& dither) {
     double sq = planes.s.At(x0, y), tq = planes.t.At(x0, y), q = planes.q.At(x0, y);
-    TexelColor texel;
     for (int32_t x = x0; x < x1; ++x, sq += planes.s.perX, tq += planes.t.perX, q += planes.q.perX) {
         // Inside the triangle q is a blend of positive vertex values; the
         // guard only matters for rounding right at a vertex.
         const double w = 1.0 / std::max(q, 1e-12);
-        if (sampler.Sample(ToFixed16(sq * w), ToFixed16(tq * w), &texel)) {
-            row[x] = dither.Pack(x, texel.red, texel.green, texel.blue);
-        }
+        sampler.Sample(ToFixed16(sq * w), ToFixed16(tq * w), dither.level[x & 3], &row[x]);
     }
 }
 

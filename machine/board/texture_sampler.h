@@ -1,8 +1,5 @@
 // Texel fetches for the rasteriser: nearest or bilinear, wrapped or clamped,
-// with the source colour key. Colours come back per channel on an 8-bit
-// scale whose low bits stay zero for an unfiltered texel (red and blue are
-// the 5-bit value shifted left by 3, green the 6-bit value shifted left by
-// 2), so packing back to RGB565 returns the texel unchanged.
+// with the source colour key, giving finished RGB565 pixels.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +7,6 @@
 #include "machine/board/rasterizer.h"
 
 namespace brontar::machine {
-
-struct TexelColor {
-    int32_t red = 0;    // 0 to 255
-    int32_t green = 0;  // 0 to 255
-    int32_t blue = 0;   // 0 to 255
-};
 
 class TextureSampler {
 public:
@@ -25,11 +16,12 @@ public:
           heightMask_(IsPowerOfTwo(texture.height) ? texture.height - 1 : -1) {}
 
     // Sample position s, t in texels as 16.16 fixed point (s = 0.5 is the
-    // centre of the first column). False when the colour key hides the
-    // sample: the pixel is left as it was.
-    bool Sample(int64_t s, int64_t t, TexelColor* out) const {
+    // centre of the first column); ditherLevel is the pixel's ordered-dither
+    // matrix value, 0 to 15. False when the colour key hides the sample: the
+    // pixel is left as it was.
+    [[gnu::always_inline]] bool Sample(int64_t s, int64_t t, uint32_t ditherLevel, uint16_t* out) const {
         if (filter_ == TextureFilter::Nearest) return SampleNearest(s, t, out);
-        return SampleBilinear(s, t, out);
+        return SampleBilinear(s, t, ditherLevel, out);
     }
 
 private:
@@ -43,64 +35,63 @@ private:
         return int32_t(wrapped < 0 ? wrapped + size : wrapped);
     }
 
-    uint16_t Texel(int32_t x, int32_t y) const {
-        const auto* row = reinterpret_cast<const uint8_t*>(texture_.texels) + int64_t(y) * texture_.pitchBytes;
-        return reinterpret_cast<const uint16_t*>(row)[x];
+    const uint16_t* Row(int32_t y) const {
+        return reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(texture_.texels) +
+                                                 int64_t(y) * texture_.pitchBytes);
     }
 
     bool IsKeyed(uint16_t texel) const { return texture_.hasColorKey && texel == texture_.colorKey; }
 
-    static TexelColor Expand(uint16_t texel) {
-        return {(texel >> 11) << 3, ((texel >> 5) & 0x3F) << 2, (texel & 0x1F) << 3};
-    }
-
-    bool SampleNearest(int64_t s, int64_t t, TexelColor* out) const {
+    [[gnu::always_inline]] bool SampleNearest(int64_t s, int64_t t, uint16_t* out) const {
         const int32_t x = Address(s >> 16, texture_.width, widthMask_, address_);
         const int32_t y = Address(t >> 16, texture_.height, heightMask_, address_);
-        const uint16_t texel = Texel(x, y);
+        const uint16_t texel = Row(y)[x];
         if (IsKeyed(texel)) return false;
-        *out = Expand(texel);
+        *out = texel;
         return true;
     }
 
+    // An RGB565 texel spread over a 64-bit word, each channel in a 21-bit
+    // field (blue from bit 0, green from bit 21, red from bit 42), so four
+    // weighted texels add up without one channel spilling into the next.
+    static uint64_t Spread(uint16_t texel) {
+        return (texel & 0x001Full) | (uint64_t(texel & 0x07E0) << 16) | (uint64_t(texel & 0xF800) << 31);
+    }
+
     // Blends the four texels around the sample, whose centres lie half a
-    // texel in from their corners. Weights are 8-bit fractions (0 to 256).
-    // Keyed texels take no part, so a key colour never bleeds into the
-    // picture; the sample is hidden when the texel nearest to it is keyed.
-    bool SampleBilinear(int64_t s, int64_t t, TexelColor* out) const {
+    // texel in from their corners. Weights are 6-bit fractions per axis, so
+    // the blend carries 12 fraction bits per channel; the ordered dither is
+    // added to those bits before they are cut, which makes the dither exact
+    // for an unblended texel (it never changes it).
+    // Keyed texels take the colour of the texel nearest the sample, so a key
+    // colour never bleeds into the picture; the sample is hidden when that
+    // nearest texel is keyed.
+    [[gnu::always_inline]] bool SampleBilinear(int64_t s, int64_t t, uint32_t ditherLevel, uint16_t* out) const {
         s -= 0x8000;
         t -= 0x8000;
-        const int32_t fx = int32_t((s >> 8) & 0xFF);
-        const int32_t fy = int32_t((t >> 8) & 0xFF);
+        const uint64_t fx = uint64_t(s >> 10) & 63;
+        const uint64_t fy = uint64_t(t >> 10) & 63;
         const int32_t x0 = Address(s >> 16, texture_.width, widthMask_, address_);
         const int32_t x1 = Address((s >> 16) + 1, texture_.width, widthMask_, address_);
         const int32_t y0 = Address(t >> 16, texture_.height, heightMask_, address_);
         const int32_t y1 = Address((t >> 16) + 1, texture_.height, heightMask_, address_);
-        const uint16_t texels[4] = {Texel(x0, y0), Texel(x1, y0), Texel(x0, y1), Texel(x1, y1)};
-        const int32_t weights[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
-        if (!texture_.hasColorKey) {
-            int32_t red = 0, green = 0, blue = 0;
-            for (int i = 0; i < 4; ++i) {
-                const TexelColor c = Expand(texels[i]);
-                red += c.red * weights[i];
-                green += c.green * weights[i];
-                blue += c.blue * weights[i];
+        const uint16_t* top = Row(y0);
+        const uint16_t* bottom = Row(y1);
+        uint16_t texels[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
+        if (texture_.hasColorKey) {
+            const uint16_t nearest = texels[(fx >= 32 ? 1 : 0) + (fy >= 32 ? 2 : 0)];
+            if (IsKeyed(nearest)) return false;
+            for (uint16_t& texel : texels) {
+                if (IsKeyed(texel)) texel = nearest;
             }
-            *out = {red >> 16, green >> 16, blue >> 16};
-            return true;
         }
-        const int nearest = (fx >= 128 ? 1 : 0) + (fy >= 128 ? 2 : 0);
-        if (IsKeyed(texels[nearest])) return false;
-        int64_t red = 0, green = 0, blue = 0, total = 0;
-        for (int i = 0; i < 4; ++i) {
-            if (IsKeyed(texels[i])) continue;
-            const TexelColor c = Expand(texels[i]);
-            red += c.red * weights[i];
-            green += c.green * weights[i];
-            blue += c.blue * weights[i];
-            total += weights[i];
-        }
-        *out = {int32_t(red / total), int32_t(green / total), int32_t(blue / total)};
+        constexpr uint64_t kFieldMask = 0x1Full | (0x3Full << 21) | (0x1Full << 42);
+        const uint64_t blend = Spread(texels[0]) * ((64 - fx) * (64 - fy)) + Spread(texels[1]) * (fx * (64 - fy)) +
+                               Spread(texels[2]) * ((64 - fx) * fy) + Spread(texels[3]) * (fx * fy);
+        // The dither level scaled to the 12 fraction bits (at most 15/16).
+        const uint64_t dither = uint64_t(ditherLevel) << 8;
+        const uint64_t fields = ((blend + (dither | dither << 21 | dither << 42)) >> 12) & kFieldMask;
+        *out = uint16_t((fields & 0x1F) | ((fields >> 16) & 0x07E0) | ((fields >> 31) & 0xF800));
         return true;
     }
 

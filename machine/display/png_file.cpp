@@ -35,6 +35,12 @@ std::optional<RgbPicture> ReadPngFile(const std::filesystem::path& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+    // Larger pictures than any screen are refused before their memory is taken.
+    constexpr png_uint_32 kLargestSide = 16384;
+    if (image.width > kLargestSide || image.height > kLargestSide) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
     image.format = PNG_FORMAT_RGB;
     RgbPicture picture;
     picture.width = static_cast<int>(image.width);

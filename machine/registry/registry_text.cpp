@@ -238,6 +238,10 @@ private:
             auto quoted = ReadQuoted(line, error);
             if (!quoted) return false;
             name = std::move(*quoted);
+            if (!IsStorableValueName(name)) {
+                error = "value name cannot be stored";
+                return false;
+            }
         }
         if (line.empty() || line.front() != '=') {
             error = "value name not followed by =";

@@ -1,9 +1,9 @@
 #include "platform/d3d/render_states.h"
 
+#include <algorithm>
 #include <mutex>
 #include <set>
 #include <string>
-#include <utility>
 
 #include "platform/kernel/event_log.h"
 
@@ -55,13 +55,15 @@ const char* UnsupportedReason(DWORD type, DWORD value) {
     }
 }
 
-// Reports an unsupported state value the first time this process meets it.
+// Reports a state the board cannot draw as asked, the first time this
+// process meets it. One report per state type (unknown types share one), so
+// the record of what was said stays small whatever a program sends.
 void ReportUnsupportedOnce(DWORD type, DWORD value, const char* reason) {
     static std::mutex mutex;
-    static std::set<std::pair<DWORD, DWORD>> reported;
+    static std::set<DWORD> reported;
     {
         std::lock_guard lock(mutex);
-        if (!reported.insert({type, value}).second) return;
+        if (!reported.insert(std::min<DWORD>(type, D3DRENDERSTATE_STIPPLEPATTERN31 + 1)).second) return;
     }
     WriteDiagnostic("Direct3D render state " + std::to_string(type) + " = " + std::to_string(value) + ": " +
                     reason);

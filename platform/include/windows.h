@@ -9,3 +9,4 @@
 #include "wingdi.h"
 #include "winuser.h"
 #include "libloaderapi.h"
+#include "winuser_dialog.h"

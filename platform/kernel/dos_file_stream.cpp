@@ -161,7 +161,10 @@ FILE* OpenDosFileStream(const std::string& hostPath, const char* mode) {
         return nullptr;
     }
     const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        if (errno == EISDIR) errno = EACCES;  // Windows refuses to open a folder as a file
+        return nullptr;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);

@@ -25,6 +25,12 @@ struct FoundKey {
     mr::RegistrySnapshot snapshot;
     const mr::RegistryKey* key = nullptr;  // null when missing
     KeyTarget target;
+
+    // Lets go of the snapshot before an edit (see EditStore).
+    void Release() {
+        key = nullptr;
+        snapshot = {};
+    }
 };
 
 FoundKey FindKey(HKEY hKey, LPCSTR lpSubKey) {
@@ -47,9 +53,10 @@ LONG MissingKeyError(HKEY hKey, LPCSTR lpSubKey) {
 
 // Runs an edit of the target's registry file; the edit returns the Win32
 // result, and nothing is written unless it is ERROR_SUCCESS.
+// The caller must hold no snapshot of the store, so the edit can change the
+// kept tree in place instead of copying it.
 LONG EditStore(const KeyTarget& target, const std::function<LONG(mr::RegistryTree&)>& edit) {
-    const mr::RegistrySnapshot snapshot = brontar::platform::ReadStore(*target.store);
-    if (!snapshot.content->problems.empty()) return ERROR_BADDB;
+    if (!brontar::platform::ReadStore(*target.store).content->problems.empty()) return ERROR_BADDB;
     struct Refused {
         LONG error;
     };
@@ -91,6 +98,7 @@ LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult, bool create) {
             return ERROR_FILE_NOT_FOUND;
         }
         if (!NamesStorable(found.target, 1)) return ERROR_INVALID_PARAMETER;
+        found.Release();
         const LONG result = EditStore(found.target, [&](mr::RegistryTree& tree) {
             tree.CreateKey(found.target.components);
             return ERROR_SUCCESS;
@@ -154,10 +162,11 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
     const std::string name = lpValueName != nullptr ? lpValueName : "";
     if (!mr::IsStorableValueName(name)) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    FoundKey found = FindKey(hKey, nullptr);
     if (found.error != ERROR_SUCCESS) return found.error;
     if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const LONG missing = MissingKeyError(hKey, nullptr);
+    found.Release();
     return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
         mr::RegistryKey* key = tree.FindKey(std::span<const std::string>(found.target.components));
         if (key == nullptr) return missing;
@@ -169,11 +178,12 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     const std::string name = lpValueName != nullptr ? lpValueName : "";
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    FoundKey found = FindKey(hKey, nullptr);
     if (found.error != ERROR_SUCCESS) return found.error;
     if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     if (found.key->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
     const LONG missing = MissingKeyError(hKey, nullptr);
+    found.Release();
     return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
         mr::RegistryKey* key = tree.FindKey(std::span<const std::string>(found.target.components));
         if (key == nullptr) return missing;
@@ -185,10 +195,11 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (lpSubKey == nullptr || *lpSubKey == '\0') return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, lpSubKey);
+    FoundKey found = FindKey(hKey, lpSubKey);
     if (found.error != ERROR_SUCCESS) return found.error;
     if (found.key == nullptr) return ERROR_FILE_NOT_FOUND;
     if (found.target.components.size() < 2) return ERROR_ACCESS_DENIED;  // a root stays
+    found.Release();
     return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
         return tree.DeleteKey(found.target.components) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });

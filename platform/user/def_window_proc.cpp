@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "platform/user/gdi_entry_points.h"
 #include "platform/user/window_store.h"
 
 namespace brontar::platform {
@@ -51,7 +50,7 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
         }
         case WM_ERASEBKGND: {
             HBRUSH background = window->windowClass->background;
-            if (background == nullptr || wParam == 0 || FillRect == nullptr) return 0;
+            if (background == nullptr || wParam == 0) return 0;
             RECT client;
             GetClientRect(hWnd, &client);
             FillRect(reinterpret_cast<HDC>(wParam), &client, background);

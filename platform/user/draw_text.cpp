@@ -13,6 +13,7 @@
 
 #include "platform/gdi/device_context.h"
 #include "platform/kernel/event_log.h"
+#include "platform/user/text_observer.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ int WINAPI DrawTextExA(HDC hdc, LPSTR lpchText, int cchText, LPRECT lprc, UINT f
         return textHeight;
     }
 
+    brontar::platform::NotifyTextDrawn(*lprc, text, format);
     const RECT* clip = (format & DT_NOCLIP) ? nullptr : lprc;
     LONG y = top;
     for (const Line& line : lines) {

@@ -21,7 +21,10 @@ constexpr int kDisplayPollMs = 5;
 // the quit request, then paint, then timers.
 std::optional<MSG> NextMessage(const MessageFilter& filter, bool remove) {
     if (auto posted = TakePostedMessage(filter, remove)) return posted;
-    if (auto quit = TakeQuitMessage(remove)) return quit;
+    // The quit message ignores the window filter but not the message range.
+    bool rangeTakesQuit = (filter.first == 0 && filter.last == 0) || (filter.first <= WM_QUIT && WM_QUIT <= filter.last);
+    if (rangeTakesQuit)
+        if (auto quit = TakeQuitMessage(remove)) return quit;
     if (auto paint = TakePaintMessage(filter)) return paint;
     return TakeDueTimer(filter, remove);
 }

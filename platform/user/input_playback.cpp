@@ -1,13 +1,13 @@
 #include "platform/user/input_playback.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "machine/display/display_input.h"
 #include "machine/display/presentation.h"
 #include "platform/kernel/event_log.h"
-#include "platform/user/input_script.h"
 #include "platform/user/input_window.h"
 #include "platform/user/window_store.h"
 
@@ -16,13 +16,9 @@ namespace brontar::platform {
 namespace {
 
 struct Playback {
-    bool ignored = false;              // IgnoreInputScript was called
-    bool started = false;
-    std::vector<InputItem> items;
-    size_t next = 0;                   // the item being waited for or run next
-    uint64_t framesAtStart = 0;        // presented frames when the script started
-    Clock::time_point itemStart{};     // when the current item became current
-    HWND chosenWindow = nullptr;       // SetInputWindow
+    bool ignored = false;                 // IgnoreInputScript was called
+    std::optional<InputPlayer> player;    // BRONTAR_INPUT, once started
+    HWND chosenWindow = nullptr;          // SetInputWindow
 };
 
 Playback& ThePlayback() {
@@ -89,33 +85,41 @@ HWND InputWindow() {
 
 void IgnoreInputScript() { ThePlayback().ignored = true; }
 
+InputPlayer::InputPlayer(std::vector<InputItem> items, uint64_t framesAtStart, Clock::time_point start)
+    : items_(std::move(items)), framesAtStart_(framesAtStart), itemStart_(start) {}
+
+std::optional<Clock::time_point> InputPlayer::DeliverDue(uint64_t framesPresented, Clock::time_point now) {
+    while (next_ < items_.size()) {
+        const InputItem& item = items_[next_];
+        if (item.kind == InputItem::Kind::WaitFrames) {
+            if (framesPresented - framesAtStart_ < item.count) return std::nullopt;
+            itemStart_ = now;
+        } else if (item.kind == InputItem::Kind::WaitMs) {
+            Clock::time_point due = itemStart_ + std::chrono::milliseconds(item.count);
+            if (now < due) return due;
+            // Actions take no time, so the next wait counts from when this one
+            // ended, not from when its end was noticed.
+            itemStart_ = due;
+        } else {
+            RunAction(item);
+        }
+        ++next_;
+    }
+    return std::nullopt;
+}
+
 void StartInputScript() {
     Playback& playback = ThePlayback();
-    if (playback.started || playback.ignored) return;
-    playback.started = true;
+    if (playback.player || playback.ignored) return;
     const char* script = std::getenv("BRONTAR_INPUT");
-    if (script != nullptr) playback.items = ParseInputScript(script);
-    playback.framesAtStart = machine::PresentedFrameCount();
-    playback.itemStart = Clock::now();
+    playback.player.emplace(script != nullptr ? ParseInputScript(script) : std::vector<InputItem>{},
+                            machine::PresentedFrameCount(), Clock::now());
 }
 
 std::optional<Clock::time_point> DeliverDueScriptItems() {
     Playback& playback = ThePlayback();
-    if (!playback.started || playback.ignored) return std::nullopt;
-    while (playback.next < playback.items.size()) {
-        const InputItem& item = playback.items[playback.next];
-        if (item.kind == InputItem::Kind::WaitFrames) {
-            if (machine::PresentedFrameCount() - playback.framesAtStart < item.count) return std::nullopt;
-        } else if (item.kind == InputItem::Kind::WaitMs) {
-            Clock::time_point due = playback.itemStart + std::chrono::milliseconds(item.count);
-            if (Clock::now() < due) return due;
-        } else {
-            RunAction(item);
-        }
-        ++playback.next;
-        playback.itemStart = Clock::now();
-    }
-    return std::nullopt;
+    if (!playback.player || playback.ignored) return std::nullopt;
+    return playback.player->DeliverDue(machine::PresentedFrameCount(), Clock::now());
 }
 
 bool DeliverDisplayInput(int timeoutMs) {

@@ -153,7 +153,8 @@ extern "C" BOOL WINAPI DestroyWindow(HWND hWnd) {
     window = LookUpWindow(hWnd);
     if (window == nullptr || window->destroying) return TRUE;
     std::shared_ptr<Window> held = HoldWindow(hWnd);
-    if (window->style & WS_VISIBLE) SetVisible(hWnd, false);
+    // The window disappears without being told (no WM_SHOWWINDOW), as on Windows.
+    window->style &= ~static_cast<DWORD>(WS_VISIBLE);
     MarkDestroying(*window);
     SendDestroy(hWnd);
     FinishDestroy(hWnd);

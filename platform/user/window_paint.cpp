@@ -3,25 +3,12 @@
 
 #include <algorithm>
 
-#include "platform/kernel/event_log.h"
-#include "platform/user/gdi_entry_points.h"
 #include "platform/user/window_pixels.h"
 #include "platform/user/window_store.h"
 
 namespace brontar::platform {
 
 namespace {
-
-// A device context over the pixels, or null (said once) without the GDI area.
-HDC NewSurfaceDC(const SurfacePixels& target) {
-    if (CreateSurfaceDC == nullptr) {
-        static bool reported = false;
-        if (!reported) WriteDiagnostic("GetDC: device contexts of windows need the GDI area, which is missing");
-        reported = true;
-        return nullptr;
-    }
-    return CreateSurfaceDC(target);
-}
 
 RECT ClientRect(const Window& window) {
     return RECT{0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
@@ -66,7 +53,7 @@ void SizePixels(Window& window) {
 HDC OpenDeviceContext(Window& window) {
     SizePixels(window);
     SurfacePixels target{window.pixels.data(), window.pixelsWidth, window.pixelsHeight, window.pixelsWidth * 2};
-    HDC dc = NewSurfaceDC(target);
+    HDC dc = CreateSurfaceDC(target);
     if (dc != nullptr) window.deviceContexts.push_back(dc);
     return dc;
 }
@@ -79,33 +66,24 @@ bool CloseDeviceContext(Window& window, HDC dc) {
     return true;
 }
 
-// The desktop beside the board: drawn on by nobody, measured with (GetDC(NULL)).
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
-
-struct Screen {
-    std::vector<uint16_t> pixels;
-    std::vector<HDC> deviceContexts;
-};
-
-Screen& TheScreen() {
-    static Screen screen;
-    return screen;
+// Device contexts of the screen (GetDC(NULL)). Nothing shows the desktop
+// beside the board, so they measure text and draw nowhere.
+std::vector<HDC>& ScreenDeviceContexts() {
+    static std::vector<HDC> contexts;
+    return contexts;
 }
 
 HDC OpenScreenDeviceContext() {
-    Screen& screen = TheScreen();
-    if (screen.pixels.empty()) screen.pixels.assign(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0);
-    HDC dc = NewSurfaceDC(SurfacePixels{screen.pixels.data(), kScreenWidth, kScreenHeight, kScreenWidth * 2});
-    if (dc != nullptr) screen.deviceContexts.push_back(dc);
+    HDC dc = CreateMeasuringDC();
+    if (dc != nullptr) ScreenDeviceContexts().push_back(dc);
     return dc;
 }
 
 bool CloseScreenDeviceContext(HDC dc) {
-    Screen& screen = TheScreen();
-    auto found = std::find(screen.deviceContexts.begin(), screen.deviceContexts.end(), dc);
-    if (found == screen.deviceContexts.end()) return false;
-    screen.deviceContexts.erase(found);
+    std::vector<HDC>& contexts = ScreenDeviceContexts();
+    auto found = std::find(contexts.begin(), contexts.end(), dc);
+    if (found == contexts.end()) return false;
+    contexts.erase(found);
     ReleaseSurfaceDC(dc);
     return true;
 }

@@ -166,11 +166,13 @@ TEST(RegistryText, BadLinesAreReportedWithTheirNumbersAndTheRestIsRead) {
         "\"under-bad-key\"=dword:1\r\n"
         "[HKEY_LOCAL_MACHINE\\B\r\n"
         "\"hex\"=hex:1,2,zz\r\n"
-        "\"after\"=dword:2\r\n",
+        "\"after\"=dword:2\r\n"
+        "[HKEY_LOCAL_MACHINE\\A]\r\n"
+        "\"lone\rcr\"=dword:1\r\n",
         &problems);
     std::vector<size_t> lines;
     for (const auto& problem : problems) lines.push_back(problem.line);
-    EXPECT_EQ(lines, (std::vector<size_t>{4, 5, 6, 7, 8, 10, 11}));
+    EXPECT_EQ(lines, (std::vector<size_t>{4, 5, 6, 7, 8, 10, 11, 14}));
     const mr::RegistryKey* key = tree.FindKey("HKLM\\A");
     ASSERT_NE(key, nullptr);
     EXPECT_NE(key->FindValue("good"), nullptr);

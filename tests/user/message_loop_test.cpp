@@ -90,6 +90,15 @@ TEST_F(MessageLoopTest, FiltersSelectByWindowAndRange) {
     EXPECT_EQ(Next().hwnd, a);
 }
 
+TEST_F(MessageLoopTest, QuitIgnoresTheWindowFilterButNotTheRange) {
+    HWND window = Make();
+    PostQuitMessage(2);
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_USER, WM_USER + 10, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&message, window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+}
+
 TEST_F(MessageLoopTest, BadWindowFilterAndBadTargetFail) {
     HWND gone = Make();
     DestroyWindow(gone);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/user/window_pixels.h"
 #include "tests/user/user_test_support.h"
 
 namespace brontar::testing {
@@ -114,6 +115,13 @@ TEST_F(DestroyWindowTest, CloseLeadsToDestroy) {
     DispatchMessageA(&message);
     EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
     EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(DestroyWindowTest, VisibleWindowIsDestroyedWithoutBeingHiddenFirst) {
+    HWND window = Make(nullptr, 0, "", WS_VISIBLE);
+    Recorded().clear();
+    DestroyWindow(window);
+    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
 }
 
 TEST_F(DestroyWindowTest, ParentIsDestroyedBeforeItsChildrenAndFinishedAfter) {
@@ -289,7 +297,8 @@ TEST_F(PaintTest, ShownWindowIsPaintedByUpdateWindow) {
     EXPECT_FALSE(ShowWindow(window, SW_SHOW));  // was hidden
     EXPECT_TRUE(IsWindowVisible(window));
     UpdateWindow(window);
-    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_SHOWWINDOW, WM_PAINT}));
+    // The default procedure's BeginPaint erases the background first.
+    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_SHOWWINDOW, WM_PAINT, WM_ERASEBKGND}));
     // The default procedure painted it: no further WM_PAINT is pending.
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
@@ -326,6 +335,44 @@ TEST_F(PaintTest, InvalidatingAParentInvalidatesItsChildren) {
     ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.hwnd, control);
     DispatchMessageA(&message);
+}
+
+TEST_F(PaintTest, DeviceContextsDrawIntoTheWindowsPixels) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "WhitePainted";
+    RegisterClassExA(&windowClass);
+    HWND window = CreateWindowExA(0, "WhitePainted", "", WS_VISIBLE, 0, 0, 4, 3, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window);  // erased with the class's white brush
+    platform::SurfacePixels pixels;
+    ASSERT_TRUE(platform::GetWindowPixels(window, &pixels));
+    ASSERT_EQ(pixels.width, 4);
+    ASSERT_EQ(pixels.height, 3);
+    EXPECT_EQ(pixels.pixels[0], 0xFFFF);
+    EXPECT_EQ(pixels.pixels[11], 0xFFFF);
+
+    HDC dc = GetDC(window);
+    ASSERT_NE(dc, nullptr);
+    RECT corner{2, 1, 4, 3};
+    FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+    EXPECT_EQ(ReleaseDC(window, dc), 0);  // already given back
+    EXPECT_EQ(pixels.pixels[1 * 4 + 1], 0xFFFF);
+    EXPECT_EQ(pixels.pixels[1 * 4 + 2], 0x0000);
+    EXPECT_EQ(pixels.pixels[2 * 4 + 3], 0x0000);
+    DestroyWindow(window);
+}
+
+TEST_F(PaintTest, ScreenDeviceContextMeasuresText) {
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32A(screen, "640x480x16 75Hz", 15, &size));
+    EXPECT_GT(size.cx, 0);
+    EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
 }
 
 TEST_F(PaintTest, StockIconAndArrowExistButProgramResourcesDoNot) {

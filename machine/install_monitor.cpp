@@ -1,0 +1,87 @@
+#include "machine/install_monitor.h"
+
+#include <system_error>
+
+#include "machine/dos_path.h"
+#include "machine/file_io.h"
+#include "machine/machine_folder.h"
+#include "machine/machine_ini.h"
+#include "machine/registry/registry_store.h"
+
+namespace brontar::machine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 15-inch monitor of 1996: up to 1024x768, 30 to 64 kHz, 50 to 100 Hz, so
+// the board's rates up to 85 Hz pass at every resolution (800x600 at 75 Hz
+// needs 48 kHz), and only the 120 Hz rates are refused.
+constexpr const char* kClassKeyName = "Monitor\\0000";
+constexpr const char* kDescription = "Kestrel KM-1570 15-inch Color Monitor";
+constexpr const char* kMaxResolution = "1024,768";
+constexpr const char* kModeName = "1024,768";
+constexpr const char* kTiming = "30.0-64.0,50.0-100.0,+,+";
+
+constexpr const char* kHelperText =
+    "qorhlp16.dll: the 16-bit support library of the Brontar 3D software.\r\n"
+    "The machine answers its calls itself; this file marks it as installed.\r\n";
+
+void InstallMonitorKeys(const fs::path& folder, const MachineIni& ini, std::ostream& out) {
+    const std::string deviceKey = ini.GetOr("monitor", "devicekey", "Enum\\MONITOR\\DEFAULT_MONITOR\\0001");
+    if (deviceKey.empty()) {
+        out << "monitor: no device key in machine.ini, no monitor entries\n";
+        return;
+    }
+    namespace reg = registry;
+    reg::EditRegistry(folder, [&](reg::RegistryTree& tree) {
+        tree.CreateKey("HKEY_LOCAL_MACHINE\\" + deviceKey)
+            .SetValueIfMissing("Driver", reg::kTypeString, reg::StringBytes(kClassKeyName));
+        const std::string classPath =
+            std::string("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\") + kClassKeyName;
+        reg::RegistryKey& classKey = tree.CreateKey(classPath);
+        classKey.SetValueIfMissing("DriverDesc", reg::kTypeString, reg::StringBytes(kDescription));
+        classKey.SetValueIfMissing("MaxResolution", reg::kTypeString, reg::StringBytes(kMaxResolution));
+        // A monitor whose MODES the user changed keeps them.
+        if (classKey.FindSubkey("MODES") == nullptr)
+            tree.CreateKey(classPath + "\\MODES\\" + kModeName)
+                .SetValue("Mode1", reg::kTypeString, reg::StringBytes(kTiming));
+    });
+    out << "monitor: " << kDescription << " at HKEY_LOCAL_MACHINE\\" << deviceKey << '\n';
+}
+
+// Writes the file when its content differs (aside, then renamed over it).
+void InstallFile(const fs::path& path, const std::string& content, std::ostream& out) {
+    if (ReadWholeFile(path) == content) return;
+    WriteFileAtomically(path, content);
+    out << "installed " << path.string() << '\n';
+}
+
+// The host folder of the Windows system directory, created when missing.
+fs::path SystemFolder(const fs::path& folder, const MachineIni& ini) {
+    const std::string directory = ini.GetOr("windows", "directory", "C:\\WINDOWS");
+    const std::string bootDrive = ini.GetOr("windows", "bootdrive", "C");
+    const auto mapped = MapDosPath(folder, directory + "\\SYSTEM", bootDrive.empty() ? 'C' : bootDrive[0]);
+    if (!mapped) throw MachineError("the Windows directory '" + directory + "' in machine.ini is not a DOS path");
+    std::error_code ec;
+    fs::create_directories(*mapped, ec);
+    if (ec) throw MachineError("cannot create " + mapped->string() + ": " + ec.message());
+    return *mapped;
+}
+
+}  // namespace
+
+void InstallMonitorAndSupportLibraries(const fs::path& folder, const fs::path& binDir, std::ostream& out) {
+    const MachineIni ini = MachineIni::Parse(ReadWholeFile(MachineIniPath(folder)).value_or(std::string()));
+    InstallMonitorKeys(folder, ini, out);
+    const fs::path system = SystemFolder(folder, ini);
+    InstallFile(system / "qorhlp16.dll", kHelperText, out);
+    // Installed under the name the page is linked against, so a page loaded
+    // from the Windows system directory finds it beside itself.
+    if (const auto library = ReadWholeFile(binDir / "hgi1init.dll"))
+        InstallFile(system / "hgi1init.dll", *library, out);
+    else
+        out << "hgi1init: " << (binDir / "hgi1init.dll").string() << " not found, not installed\n";
+}
+
+}  // namespace brontar::machine

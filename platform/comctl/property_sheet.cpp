@@ -1,0 +1,308 @@
+// Property sheet pages and the modal sheet: OK, Cancel and Apply, the PSN_*
+// notifications, the restart request, and the pages' reference counts.
+#include "platform/comctl/property_sheet.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/event_log.h"
+#include "platform/user/controls.h"
+
+// A page made by CreatePropertySheetPageA.
+struct _PSP {
+    PROPSHEETPAGEA description{};  // the creator's record, copied
+    std::string title;             // PSP_USETITLE text, copied
+    HWND window = nullptr;         // the page's dialog, once created
+};
+
+namespace brontar::platform {
+namespace {
+
+struct SheetState {
+    std::vector<HPROPSHEETPAGE> pages;
+    std::vector<HPROPSHEETPAGE> ownedPages;  // made from PSH_PROPSHEETPAGE records
+    size_t active = 0;
+    bool closing = false;
+    bool applied = false;
+    bool rebootRequested = false;
+    bool restartWindowsRequested = false;
+};
+
+PropertySheetDriver& Driver() {
+    static PropertySheetDriver driver;
+    return driver;
+}
+
+std::map<HWND, SheetState*>& Sheets() {
+    static std::map<HWND, SheetState*> sheets;
+    return sheets;
+}
+
+SheetState* FindSheet(HWND sheet) {
+    auto found = Sheets().find(sheet);
+    return found == Sheets().end() ? nullptr : found->second;
+}
+
+// Little-endian template builder for the sheet's own dialog.
+class TemplateBuilder {
+public:
+    void Word(WORD value) {
+        bytes_.push_back(static_cast<uint8_t>(value));
+        bytes_.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    void Dword(DWORD value) {
+        Word(static_cast<WORD>(value));
+        Word(static_cast<WORD>(value >> 16));
+    }
+    void Text(const char* ascii) {
+        while (*ascii) Word(static_cast<WORD>(*ascii++));
+        Word(0);
+    }
+    void Align() {
+        while (bytes_.size() % 4) bytes_.push_back(0);
+    }
+    void Button(const char* title, WORD id, short x, short y) {
+        Align();
+        Dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
+        Dword(0);
+        for (short value : {x, y, short{50}, short{14}}) Word(static_cast<WORD>(value));
+        Word(id);
+        Word(0xFFFF);
+        Word(0x80);
+        Text(title);
+        Word(0);
+    }
+    const void* Data() const { return bytes_.data(); }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// The sheet: a dialog of 241 x 247 units with OK, Cancel and Apply at the
+// bottom, pages above them.
+TemplateBuilder SheetTemplate(const char* caption) {
+    TemplateBuilder builder;
+    builder.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_MODALFRAME);
+    builder.Dword(0);
+    builder.Word(3);
+    for (short value : {short{0}, short{0}, short{241}, short{247}}) builder.Word(static_cast<WORD>(value));
+    builder.Word(0);
+    builder.Word(0);
+    builder.Text(caption);
+    builder.Word(8);
+    builder.Text("MS Sans Serif");
+    builder.Button("OK", IDOK, 77, 228);
+    builder.Button("Cancel", IDCANCEL, 131, 228);
+    builder.Button("&Apply", static_cast<WORD>(kApplyButtonId), 185, 228);
+    return builder;
+}
+
+LRESULT Notify(HWND sheet, HWND page, UINT code, LPARAM lParam) {
+    if (page == nullptr) return 0;
+    PSHNOTIFY notify{};
+    notify.hdr.hwndFrom = sheet;
+    notify.hdr.idFrom = 0;
+    notify.hdr.code = code;
+    notify.lParam = lParam;
+    return SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+}
+
+// Makes the page's dialog from its template, with the styles of a page.
+bool CreatePageWindow(HWND sheet, HPROPSHEETPAGE page) {
+    const PROPSHEETPAGEA& description = page->description;
+    std::vector<uint8_t> copy;
+    if (description.dwFlags & PSP_DLGINDIRECT) {
+        WriteDiagnostic("PropertySheetA: pages from templates in memory (PSP_DLGINDIRECT) are not supported");
+        return false;
+    }
+    HRSRC resource = FindResourceA(description.hInstance, description.pszTemplate, RT_DIALOG);
+    if (resource == nullptr) {
+        WriteDiagnostic("PropertySheetA: the page's dialog template is missing");
+        return false;
+    }
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(description.hInstance, resource)));
+    const DWORD size = SizeofResource(description.hInstance, resource);
+    if (data == nullptr || size < sizeof(DLGTEMPLATE)) return false;
+    copy.assign(data, data + size);
+    DWORD style;
+    std::memcpy(&style, copy.data(), sizeof style);
+    style |= WS_CHILD | WS_TABSTOP | DS_CONTROL;
+    style &= ~static_cast<DWORD>(DS_MODALFRAME | WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_DISABLED | WS_VISIBLE |
+                                 WS_THICKFRAME);
+    std::memcpy(copy.data(), &style, sizeof style);
+    page->window = CreateDialogIndirectParamA(description.hInstance, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()),
+                                              sheet, description.pfnDlgProc,
+                                              reinterpret_cast<LPARAM>(&page->description));
+    if (page->window == nullptr) return false;
+    RECT area{7, 7, 234, 222};
+    MapDialogRect(sheet, &area);
+    MoveWindow(page->window, area.left, area.top, area.right - area.left, area.bottom - area.top, FALSE);
+    return true;
+}
+
+HWND ActivePage(const SheetState& state) {
+    return state.active < state.pages.size() ? state.pages[state.active]->window : nullptr;
+}
+
+// Apply: the active page may refuse to be left; then every page applies.
+// OK closes afterwards; the Apply button activates the page again.
+bool ApplyPages(HWND sheet, SheetState& state, bool closing) {
+    if (Notify(sheet, ActivePage(state), PSN_KILLACTIVE, 0) != FALSE) return false;
+    for (HPROPSHEETPAGE page : state.pages) {
+        LRESULT result = Notify(sheet, page->window, PSN_APPLY, closing ? 1 : 0);
+        if (result == PSNRET_INVALID || result == PSNRET_INVALID_NOCHANGEPAGE) return false;
+    }
+    state.applied = true;
+    if (!closing) Notify(sheet, ActivePage(state), PSN_SETACTIVE, 0);
+    return true;
+}
+
+void CancelPages(HWND sheet, SheetState& state) {
+    for (HPROPSHEETPAGE page : state.pages) Notify(sheet, page->window, PSN_RESET, 0);
+    state.closing = true;
+}
+
+INT_PTR CALLBACK SheetDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        Sheets()[hwnd] = reinterpret_cast<SheetState*>(lParam);
+        return TRUE;
+    }
+    SheetState* state = FindSheet(hwnd);
+    if (state == nullptr) return FALSE;
+    switch (message) {
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    if (ApplyPages(hwnd, *state, true)) state->closing = true;
+                    return TRUE;
+                case IDCANCEL: CancelPages(hwnd, *state); return TRUE;
+                case kApplyButtonId: ApplyPages(hwnd, *state, false); return TRUE;
+                default: return FALSE;
+            }
+        case WM_CLOSE: CancelPages(hwnd, *state); return TRUE;
+        case PSM_REBOOTSYSTEM: state->rebootRequested = true; return TRUE;
+        case PSM_RESTARTWINDOWS: state->restartWindowsRequested = true; return TRUE;
+        case PSM_CHANGED:
+        case PSM_UNCHANGED:
+        case PSM_CANCELTOCLOSE: return TRUE;  // Apply stays available throughout
+        case WM_NCDESTROY: Sheets().erase(hwnd); return FALSE;
+        default: return FALSE;
+    }
+}
+
+// The question Windows asks when a sheet's changes need a restart.
+void AskForRestart(HWND sheet, bool reboot) {
+    const char* text = reboot ? "You must restart your computer before the new settings will take effect.\n\n"
+                                "Do you want to restart your computer now?"
+                              : "You must restart Windows before the new settings will take effect.\n\n"
+                                "Do you want to restart Windows now?";
+    if (MessageBoxA(sheet, text, "System Settings Change", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        WriteEventLog(reboot ? "Restart [computer]" : "Restart [Windows]");
+}
+
+void DestroyPages(SheetState& state) {
+    for (HPROPSHEETPAGE page : state.pages) DestroyPropertySheetPage(page);
+    state.pages.clear();
+}
+
+}  // namespace
+
+void SetPropertySheetDriver(PropertySheetDriver driver) { Driver() = std::move(driver); }
+
+HWND ActivePropertySheetPage(HWND sheet) {
+    SheetState* state = FindSheet(sheet);
+    return state != nullptr ? ActivePage(*state) : nullptr;
+}
+
+void LeaveAndReturnToPage(HWND sheet) {
+    SheetState* state = FindSheet(sheet);
+    if (state == nullptr) return;
+    if (Notify(sheet, ActivePage(*state), PSN_KILLACTIVE, 0) == FALSE)
+        Notify(sheet, ActivePage(*state), PSN_SETACTIVE, 0);
+}
+
+}  // namespace brontar::platform
+
+using brontar::platform::SheetState;
+
+extern "C" HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA lppsp) {
+    if (lppsp == nullptr || lppsp->dwSize < PROPSHEETPAGEA_V1_SIZE) return nullptr;
+    auto page = std::make_unique<_PSP>();
+    std::memcpy(&page->description, lppsp, std::min<size_t>(lppsp->dwSize, sizeof(PROPSHEETPAGEA)));
+    if ((lppsp->dwFlags & PSP_USETITLE) && lppsp->pszTitle != nullptr && !IS_INTRESOURCE(lppsp->pszTitle)) {
+        page->title = lppsp->pszTitle;
+        page->description.pszTitle = page->title.c_str();
+    }
+    if (lppsp->dwFlags & PSP_USECALLBACK)
+        brontar::platform::WriteDiagnostic("CreatePropertySheetPageA: page callbacks are not called");
+    if ((lppsp->dwFlags & PSP_USEREFPARENT) && lppsp->pcRefParent != nullptr) ++*lppsp->pcRefParent;
+    return page.release();
+}
+
+extern "C" BOOL WINAPI DestroyPropertySheetPage(HPROPSHEETPAGE hPage) {
+    if (hPage == nullptr) return FALSE;
+    std::unique_ptr<_PSP> page(hPage);
+    if (page->window != nullptr && IsWindow(page->window)) DestroyWindow(page->window);
+    const PROPSHEETPAGEA& description = page->description;
+    if ((description.dwFlags & PSP_USEREFPARENT) && description.pcRefParent != nullptr) --*description.pcRefParent;
+    return TRUE;
+}
+
+extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
+    if (lppsph == nullptr || lppsph->nPages == 0) return -1;
+    brontar::platform::EnsureDialogClasses();
+    SheetState state;
+    for (UINT i = 0; i < lppsph->nPages; ++i) {
+        HPROPSHEETPAGE page = (lppsph->dwFlags & PSH_PROPSHEETPAGE) ? CreatePropertySheetPageA(&lppsph->ppsp[i])
+                                                                    : lppsph->phpage[i];
+        if (page != nullptr) state.pages.push_back(page);
+    }
+    const char* caption = lppsph->pszCaption != nullptr && !IS_INTRESOURCE(lppsph->pszCaption) ? lppsph->pszCaption : "";
+    auto sheetTemplate = brontar::platform::SheetTemplate(caption);
+    HWND sheet = CreateDialogIndirectParamA(lppsph->hInstance, static_cast<LPCDLGTEMPLATEA>(sheetTemplate.Data()),
+                                            lppsph->hwndParent, brontar::platform::SheetDialogProc,
+                                            reinterpret_cast<LPARAM>(&state));
+    if (sheet == nullptr || state.pages.empty()) {
+        brontar::platform::DestroyPages(state);
+        if (sheet != nullptr) DestroyWindow(sheet);
+        return -1;
+    }
+    state.active = lppsph->nStartPage < state.pages.size() ? lppsph->nStartPage : 0;
+    if (!brontar::platform::CreatePageWindow(sheet, state.pages[state.active])) {
+        brontar::platform::DestroyPages(state);
+        DestroyWindow(sheet);
+        return -1;
+    }
+    brontar::platform::Notify(sheet, state.pages[state.active]->window, PSN_SETACTIVE, 0);
+    ShowWindow(state.pages[state.active]->window, SW_SHOW);
+    ShowWindow(sheet, SW_SHOW);
+
+    while (!state.closing) {
+        MSG message;
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            continue;
+        }
+        auto& driver = brontar::platform::Driver();
+        if (driver && driver(sheet)) continue;
+        SendMessageA(sheet, WM_CLOSE, 0, 0);
+    }
+    if (state.rebootRequested || state.restartWindowsRequested)
+        brontar::platform::AskForRestart(sheet, state.rebootRequested);
+    brontar::platform::DestroyPages(state);
+    DestroyWindow(sheet);
+    if (state.rebootRequested) return ID_PSREBOOTSYSTEM;
+    if (state.restartWindowsRequested) return ID_PSRESTARTWINDOWS;
+    return state.applied ? 1 : 0;
+}

@@ -1,0 +1,208 @@
+// Dialogs: the dialog class, creation from a template (dialog units scaled
+// by the dialog font), the dialog procedure's results, and the item helpers.
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "platform/kernel/event_log.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+
+namespace brontar::platform {
+namespace {
+
+// What a dialog keeps beside its window bytes.
+struct DialogInfo {
+    HFONT font = nullptr;  // the template's font, owned by the dialog
+    LONG baseX = 6;        // dialog base units in pixels: 4 x units across,
+    LONG baseY = 13;       // 8 y units down
+};
+
+// value x numerator / denominator, rounded to nearest as Windows scales units.
+LONG ScaleUnits(LONG value, LONG numerator, LONG denominator) {
+    if (denominator == 0) return 0;
+    long long product = static_cast<long long>(value) * numerator;
+    long long half = denominator / 2;
+    return static_cast<LONG>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+
+std::map<HWND, DialogInfo>& Dialogs() {
+    static std::map<HWND, DialogInfo> dialogs;
+    return dialogs;
+}
+
+DLGPROC DialogProcedureOf(HWND hwnd) {
+    return reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hwnd, static_cast<int>(DWLP_DLGPROC)));
+}
+
+// Base units from the average width of the letters and the font's height.
+void MeasureFont(DialogInfo& info) {
+    HDC dc = GetDC(nullptr);
+    if (dc == nullptr) return;
+    HGDIOBJ previous = SelectObject(dc, info.font);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    if (GetTextExtentPoint32A(dc, kLetters, 52, &extent) && GetTextMetricsA(dc, &metrics) && metrics.tmHeight > 0) {
+        info.baseX = (extent.cx / 26 + 1) / 2;
+        info.baseY = metrics.tmHeight;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+}
+
+RECT UnitsToPixels(const RECT& units, const DialogInfo& info) {
+    return RECT{ScaleUnits(units.left, info.baseX, 4), ScaleUnits(units.top, info.baseY, 8),
+                ScaleUnits(units.right, info.baseX, 4), ScaleUnits(units.bottom, info.baseY, 8)};
+}
+
+// The dialog class's window procedure: the dialog procedure first, then the
+// defaults. A handled message answers DWLP_MSGRESULT, except the few whose
+// result is the procedure's own.
+LRESULT CALLBACK DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DLGPROC procedure = DialogProcedureOf(hwnd);
+    if (procedure != nullptr) {
+        INT_PTR handled = procedure(hwnd, message, wParam, lParam);
+        if (handled) {
+            if (message == WM_INITDIALOG) return handled;
+            return GetWindowLongPtrA(hwnd, static_cast<int>(DWLP_MSGRESULT));
+        }
+    }
+    return DefDlgProcA(hwnd, message, wParam, lParam);
+}
+
+HWND CreateItem(HWND dialog, HINSTANCE instance, const DialogTemplateItem& item, const DialogInfo& info) {
+    RECT pixels = UnitsToPixels(item.units, info);
+    HWND control = CreateWindowExA(item.exStyle, item.className.c_str(), item.title.c_str(), item.style | WS_CHILD,
+                                   pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                                   dialog, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(item.id)), instance, nullptr);
+    if (control == nullptr) {
+        WriteDiagnostic("dialogs: cannot create control " + std::to_string(item.id) + " of class " + item.className +
+                        " (a class this platform does not provide)");
+        return nullptr;
+    }
+    if (info.font != nullptr) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), FALSE);
+    return control;
+}
+
+}  // namespace
+
+void EnsureDialogClasses() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    WNDCLASSEXA dialogClass{};
+    dialogClass.cbSize = sizeof dialogClass;
+    dialogClass.lpfnWndProc = DialogWindowProc;
+    dialogClass.cbWndExtra = DLGWINDOWEXTRA > DWLP_USER + sizeof(LONG_PTR) ? DLGWINDOWEXTRA : DWLP_USER + sizeof(LONG_PTR);
+    dialogClass.lpszClassName = DIALOG_CLASS_NAME;
+    RegisterClassExA(&dialogClass);
+    RegisterButtonClass();
+    RegisterStaticClass();
+    RegisterComboBoxClass();
+    RegisterTrackbarClass();
+}
+
+bool DescribeControl(HWND control, ControlDescription* out) {
+    return DescribeButton(control, out) || DescribeStatic(control, out) || DescribeComboBox(control, out) ||
+           DescribeTrackbar(control, out);
+}
+
+}  // namespace brontar::platform
+
+using brontar::platform::DialogInfo;
+using brontar::platform::Dialogs;
+
+extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    auto found = Dialogs().find(hDlg);
+    switch (Msg) {
+        case WM_GETFONT: return found != Dialogs().end() ? reinterpret_cast<LRESULT>(found->second.font) : 0;
+        case WM_SETFONT:
+            if (found != Dialogs().end()) found->second.font = reinterpret_cast<HFONT>(wParam);
+            return 0;
+        case WM_CLOSE: return 0;  // a dialog closes through its procedure
+        case WM_NCDESTROY:
+            if (found != Dialogs().end()) {
+                if (found->second.font != nullptr) DeleteObject(found->second.font);
+                Dialogs().erase(found);
+            }
+            break;
+        default: break;
+    }
+    return DefWindowProcA(hDlg, Msg, wParam, lParam);
+}
+
+extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTemplate, HWND hWndParent,
+                                                  DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    brontar::platform::EnsureDialogClasses();
+    // The template's size is not passed; a compiled template is bounded by
+    // its resource, which CreateDialogParamA checks. 64 KiB is the largest a
+    // resource of this kind can be.
+    auto parsed = brontar::platform::ParseDialogTemplate(lpTemplate, 0x10000);
+    if (!parsed) return nullptr;
+    DialogInfo info;
+    if (parsed->pointSize != 0) {
+        info.font = CreateFontA(-brontar::platform::ScaleUnits(parsed->pointSize, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, 0, 0, 0, 0, parsed->faceName.c_str());
+        if (info.font != nullptr) brontar::platform::MeasureFont(info);
+    }
+    RECT pixels = brontar::platform::UnitsToPixels(parsed->units, info);
+    HWND dialog = CreateWindowExA(parsed->exStyle, DIALOG_CLASS_NAME, parsed->caption.c_str(),
+                                  parsed->style & ~static_cast<DWORD>(WS_VISIBLE), pixels.left, pixels.top,
+                                  pixels.right - pixels.left, pixels.bottom - pixels.top, hWndParent, nullptr,
+                                  hInstance, nullptr);
+    if (dialog == nullptr) {
+        if (info.font != nullptr) DeleteObject(info.font);
+        return nullptr;
+    }
+    Dialogs()[dialog] = info;
+    SetWindowLongPtrA(dialog, static_cast<int>(DWLP_DLGPROC), reinterpret_cast<LONG_PTR>(lpDialogFunc));
+    HWND firstTabStop = nullptr;
+    for (const auto& item : parsed->items) {
+        HWND control = brontar::platform::CreateItem(dialog, hInstance, item, info);
+        if (control == nullptr) {
+            DestroyWindow(dialog);
+            return nullptr;
+        }
+        if (firstTabStop == nullptr && (item.style & WS_TABSTOP)) firstTabStop = control;
+    }
+    SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), dwInitParam);
+    if (!IsWindow(dialog)) return nullptr;
+    if (parsed->style & WS_VISIBLE) ShowWindow(dialog, SW_SHOWNORMAL);
+    return dialog;
+}
+
+extern "C" HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
+                                          DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    HRSRC resource = FindResourceA(hInstance, lpTemplateName, RT_DIALOG);
+    if (resource == nullptr) return nullptr;
+    const void* data = LockResource(LoadResource(hInstance, resource));
+    if (data == nullptr || SizeofResource(hInstance, resource) < sizeof(DLGTEMPLATE)) return nullptr;
+    if (!brontar::platform::ParseDialogTemplate(data, SizeofResource(hInstance, resource))) return nullptr;
+    return CreateDialogIndirectParamA(hInstance, static_cast<LPCDLGTEMPLATEA>(data), hWndParent, lpDialogFunc,
+                                      dwInitParam);
+}
+
+extern "C" LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    HWND item = GetDlgItem(hDlg, nIDDlgItem);
+    return item != nullptr ? SendMessageA(item, Msg, wParam, lParam) : 0;
+}
+
+extern "C" BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) {
+    HWND item = GetDlgItem(hDlg, nIDDlgItem);
+    return item != nullptr ? SetWindowTextA(item, lpString) : FALSE;
+}
+
+extern "C" UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {
+    if (lpString != nullptr && cchMax > 0) lpString[0] = '\0';
+    HWND item = GetDlgItem(hDlg, nIDDlgItem);
+    return item != nullptr ? static_cast<UINT>(GetWindowTextA(item, lpString, cchMax)) : 0;
+}
+
+extern "C" BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
+    auto found = Dialogs().find(hDlg);
+    if (found == Dialogs().end() || lpRect == nullptr) return FALSE;
+    *lpRect = brontar::platform::UnitsToPixels(*lpRect, found->second);
+    return TRUE;
+}

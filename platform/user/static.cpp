@@ -1,0 +1,68 @@
+// The STATIC class: text drawn left, centred or right in the control.
+#include <windows.h>
+
+#include "platform/user/control_state.h"
+#include "platform/user/controls.h"
+
+namespace brontar::platform {
+namespace {
+
+struct StaticState {
+    HFONT font = nullptr;
+};
+
+ControlStates<StaticState>& Statics() {
+    static ControlStates<StaticState> statics;
+    return statics;
+}
+
+UINT StaticFormat(HWND hwnd) {
+    switch (static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & SS_TYPEMASK) {
+        case SS_CENTER: return DT_CENTER | DT_WORDBREAK;
+        case SS_RIGHT: return DT_RIGHT | DT_WORDBREAK;
+        default: return DT_LEFT | DT_WORDBREAK;
+    }
+}
+
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) Statics().Ensure(hwnd);
+    StaticState* state = Statics().Find(hwnd);
+    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    switch (message) {
+        case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        case WM_PAINT: {
+            char text[256];
+            GetWindowTextA(hwnd, text, sizeof text);
+            PaintControlText(hwnd, state->font, text, StaticFormat(hwnd));
+            return 0;
+        }
+        case WM_SETTEXT: {
+            LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return result;
+        }
+        case WM_NCDESTROY: Statics().Erase(hwnd); break;
+        default: break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterStaticClass() {
+    WNDCLASSEXA staticClass{};
+    staticClass.cbSize = sizeof staticClass;
+    staticClass.style = CS_GLOBALCLASS;
+    staticClass.lpfnWndProc = StaticProc;
+    staticClass.lpszClassName = "STATIC";
+    RegisterClassExA(&staticClass);
+}
+
+bool DescribeStatic(HWND hwnd, ControlDescription* out) {
+    if (Statics().Find(hwnd) == nullptr) return false;
+    out->kind = "static";
+    return true;
+}
+
+}  // namespace brontar::platform

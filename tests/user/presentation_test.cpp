@@ -1,0 +1,136 @@
+// The board's presentation: widening, gamma, capture files.
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "machine/display/gamma_table.h"
+#include "machine/display/png_file.h"
+#include "machine/display/presentation.h"
+#include "tests/support/temp_machine.h"
+
+namespace brontar::testing {
+namespace {
+
+using machine::DisplayGamma;
+using machine::GammaTable;
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+Rgb Unpack(uint32_t pixel) { return Rgb{int(pixel >> 16), int((pixel >> 8) & 0xFF), int(pixel & 0xFF)}; }
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c) { return out << '(' << c.r << ',' << c.g << ',' << c.b << ')'; }
+
+TEST(GammaTableTest, IdentityWidensByBitReplication) {
+    GammaTable table(DisplayGamma{1.0f, 1.0f, 1.0f});
+    // 0x0410: red 0, green 100000b -> 10000010b, blue 10000b -> 10000100b.
+    EXPECT_EQ(Unpack(table[0x0410]), (Rgb{0, 130, 132}));
+    EXPECT_EQ(Unpack(table[0xF800]), (Rgb{255, 0, 0}));
+    EXPECT_EQ(Unpack(table[0x07E0]), (Rgb{0, 255, 0}));
+    EXPECT_EQ(Unpack(table[0x001F]), (Rgb{0, 0, 255}));
+    EXPECT_EQ(Unpack(table[0xFFFF]), (Rgb{255, 255, 255}));
+    EXPECT_EQ(Unpack(table[0x0000]), (Rgb{0, 0, 0}));
+    // Lowest steps: red 1 -> 00001000b | 0 = 8, green 1 -> 00000100b | 0 = 4.
+    EXPECT_EQ(Unpack(table[0x0821]), (Rgb{8, 4, 8}));
+}
+
+TEST(GammaTableTest, GammaBendsEachChannelOnItsOwn) {
+    // 0x8410 widens to (132, 130, 132). Red with gamma 2: 255 * sqrt(132/255)
+    // = 183.47; green with 1: 130; blue with 0.5: 255 * (132/255)^2 = 68.33.
+    GammaTable table(DisplayGamma{2.0f, 1.0f, 0.5f});
+    EXPECT_EQ(Unpack(table[0x8410]), (Rgb{183, 130, 68}));
+    // Black and full channels stay where they are for every gamma.
+    EXPECT_EQ(Unpack(table[0xFFFF]), (Rgb{255, 255, 255}));
+    EXPECT_EQ(Unpack(table[0x0000]), (Rgb{0, 0, 0}));
+}
+
+TEST(GammaTableTest, MeaninglessGammaIsTakenAsOne) {
+    for (float bad : {0.0f, -1.7f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        EXPECT_EQ(machine::ApplyChannelGamma(130, bad), 130);
+    }
+}
+
+TEST(GammaTableTest, DefaultBoardGammaBrightensMidTones) {
+    // 255 * (132/255)^(1/1.7) = 255 * 0.6787 = 173.07.
+    EXPECT_EQ(machine::ApplyChannelGamma(132, 1.7f), 173);
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = scratch_.scratch() / "frames";
+        ::setenv("BRONTAR_CAPTURE", folder_.c_str(), 1);
+        ::setenv("BRONTAR_DISPLAY", "headless", 1);
+    }
+    void TearDown() override { ::unsetenv("BRONTAR_CAPTURE"); }
+
+    std::filesystem::path FrameFile(uint64_t number) const {
+        return machine::CaptureFilePath(folder_, "frame", number);
+    }
+
+    TempMachine scratch_;
+    std::filesystem::path folder_;
+};
+
+TEST_F(CaptureTest, EachFrameLandsInItsNumberedFile) {
+    // A 3 x 2 frame in rows of 4 pixels: the pitch's padding must not show.
+    const uint16_t pixels[8] = {0xF800, 0x07E0, 0x001F, 0x1234, 0x0410, 0xFFFF, 0x0000, 0x1234};
+    uint64_t before = machine::PresentedFrameCount();
+    machine::PresentFrame(pixels, 3, 2, 8, DisplayGamma{1.0f, 1.0f, 1.0f});
+    machine::PresentFrame(pixels, 3, 2, 8, DisplayGamma{2.0f, 2.0f, 2.0f});
+    ASSERT_EQ(machine::PresentedFrameCount(), before + 2);
+
+    auto first = machine::ReadPngFile(FrameFile(before + 1));
+    ASSERT_TRUE(first.has_value());
+    ASSERT_EQ(first->width, 3);
+    ASSERT_EQ(first->height, 2);
+    EXPECT_EQ(first->rgb, (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255,  //
+                                                0, 130, 132, 255, 255, 255, 0, 0, 0}));
+    // The second frame went through gamma 2: 130 -> 255 * sqrt(130/255) = 182.07.
+    auto second = machine::ReadPngFile(FrameFile(before + 2));
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->rgb[9 + 1], 182);
+    EXPECT_EQ(machine::LastPresentedPicture().rgb, second->rgb);
+    // Nothing half-written is left beside the frames.
+    for (const auto& entry : std::filesystem::directory_iterator(folder_))
+        EXPECT_EQ(entry.path().extension(), ".png") << entry.path();
+}
+
+TEST_F(CaptureTest, MalformedFramesAreRefusedAndNotCounted) {
+    const uint16_t pixels[4] = {};
+    uint64_t before = machine::PresentedFrameCount();
+    machine::PresentFrame(nullptr, 2, 2, 4, DisplayGamma{});
+    machine::PresentFrame(pixels, 2, 2, 2, DisplayGamma{});  // pitch shorter than a row
+    machine::PresentFrame(pixels, 0, 2, 4, DisplayGamma{});
+    machine::PresentFrame(pixels, 2, -1, 4, DisplayGamma{});
+    EXPECT_EQ(machine::PresentedFrameCount(), before);
+    EXPECT_FALSE(std::filesystem::exists(FrameFile(before + 1)));
+}
+
+TEST_F(CaptureTest, UnwritableFolderLosesTheFilesButNotTheFrames) {
+    std::filesystem::path blocker = scratch_.scratch() / "blocker";
+    { std::ofstream(blocker) << "a file where the folder should be"; }
+    ::setenv("BRONTAR_CAPTURE", (blocker / "frames").c_str(), 1);
+    const uint16_t pixels[1] = {0xFFFF};
+    uint64_t before = machine::PresentedFrameCount();
+    machine::PresentFrame(pixels, 1, 1, 2, DisplayGamma{});
+    EXPECT_EQ(machine::PresentedFrameCount(), before + 1);
+}
+
+TEST(PngFileTest, BrokenFilesReadAsNothing) {
+    TempMachine scratch;
+    std::filesystem::path path = scratch.scratch() / "broken.png";
+    { std::ofstream(path) << "\x89PNG\r\n\x1a\n truncated"; }
+    EXPECT_FALSE(machine::ReadPngFile(path).has_value());
+    EXPECT_FALSE(machine::ReadPngFile(scratch.scratch() / "missing.png").has_value());
+    machine::RgbPicture wrongSize{2, 2, std::vector<uint8_t>(5)};
+    EXPECT_FALSE(machine::WritePngFile(scratch.scratch() / "out.png", wrongSize));
+    EXPECT_FALSE(std::filesystem::exists(scratch.scratch() / "out.png"));
+}
+
+}  // namespace
+}  // namespace brontar::testing

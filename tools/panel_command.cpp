@@ -1,0 +1,88 @@
+// brontar panel: Display Properties with the pages of the registered
+// handlers, headless for now, optionally driven by a script.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "host/display_properties.h"
+#include "host/panel_script.h"
+#include "machine/machine_folder.h"
+#include "tools/command.h"
+
+namespace brontar::tools {
+
+namespace {
+
+void PrintPanelUsage(std::ostream& out) {
+    out << "usage: brontar panel [--script FILE]\n\n"
+           "Opens Display Properties with the pages of the registered property-sheet\n"
+           "handlers (the Brontar 3D page after brontar setup). The sheet runs headless:\n"
+           "without a script it closes at once as its close button closes it.\n\n"
+           "Script commands, one a line ('#' starts a comment line):\n"
+           "  select ID TEXT   pick the item with that text in combo box ID\n"
+           "  slide ID POS     drag trackbar ID to POS\n"
+           "  click ID         press button ID or toggle check box ID\n"
+           "  answer WORD      answer the next message box: yes, no, ok or cancel\n"
+           "  apply | ok | cancel   press the sheet's button\n"
+           "  tab              leave the page and come back to it\n"
+           "  dump             print every control of the page and the painted texts\n"
+           "A script that ends without ok or cancel closes the sheet as its close button does.\n";
+}
+
+}  // namespace
+
+int RunPanelCommand(const Arguments& args) {
+    std::string scriptPath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            PrintPanelUsage(std::cout);
+            return 0;
+        }
+        if (args[i] == "--script" && i + 1 < args.size()) {
+            scriptPath = args[++i];
+        } else {
+            std::cerr << "brontar panel: unexpected argument '" << args[i] << "'\n";
+            PrintPanelUsage(std::cerr);
+            return 2;
+        }
+    }
+    std::vector<host::ScriptCommand> commands;
+    if (!scriptPath.empty()) {
+        std::ifstream in(scriptPath, std::ios::binary);
+        if (!in) {
+            std::cerr << "brontar panel: cannot read " << scriptPath << '\n';
+            return 2;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!host::ParsePanelScript(text.str(), &commands, &error)) {
+            std::cerr << "brontar panel: " << scriptPath << ": " << error << '\n';
+            return 2;
+        }
+    }
+    try {
+        machine::EnsureMachineFolder();
+    } catch (const machine::MachineError& error) {
+        std::cerr << "brontar panel: " << error.what() << '\n';
+        return 1;
+    }
+    host::PanelScriptPlayer player(std::move(commands), std::cout, std::cerr);
+    const host::SheetOutcome outcome =
+        host::ShowDisplayProperties([&](HWND sheet) { return player.Step(sheet); }, std::cerr);
+    if (outcome.pagesShown == 0) {
+        std::cerr << "brontar panel: no page to show\n";
+        return 1;
+    }
+    if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
+    if (outcome.sheetResult < 0) {
+        std::cerr << "brontar panel: the property sheet could not be shown\n";
+        return 1;
+    }
+    return player.failed() ? 1 : 0;
+}
+
+}  // namespace brontar::tools
