@@ -207,7 +207,7 @@ std::string FontPathFor(const LOGFONTA& logFont) {
     std::lock_guard lock(reportedMutex);
     if (reported.insert(wanted).second) {
         WriteDiagnostic("GDI: font file " + wanted +
-                        " not found under /usr/share/fonts (install fonts-liberation); text is measured "
+                        " not found in the font folders (install fonts-liberation); text is measured "
                         "but not drawn");
     }
     return {};
