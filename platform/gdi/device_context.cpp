@@ -18,7 +18,8 @@ struct ContextTable {
 };
 
 ContextTable& Contexts() {
-    static ContextTable table;
+    // Never destroyed: contexts may be released by other statics at exit.
+    static ContextTable& table = *new ContextTable;
     return table;
 }
 

@@ -2,6 +2,7 @@
 // then a recursive walk of the font roots. Answers are cached per file name.
 #include "platform/gdi/font_files.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -25,8 +26,14 @@ SearchState& State() {
 
 // The folders searched, most likely first; the walk covers the rest.
 std::vector<std::string> SystemRoots() {
-    return {"/usr/share/fonts/truetype/liberation", "/usr/share/fonts/truetype/liberation2",
-            "/usr/share/fonts", "/usr/local/share/fonts"};
+    std::vector<std::string> roots = {"/usr/share/fonts/truetype/liberation",
+                                      "/usr/share/fonts/truetype/liberation2", "/usr/share/fonts",
+                                      "/usr/local/share/fonts"};
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        roots.push_back(std::string(home) + "/.local/share/fonts");
+        roots.push_back(std::string(home) + "/.fonts");
+    }
+    return roots;
 }
 
 // The file directly inside the folder, or anywhere below it.

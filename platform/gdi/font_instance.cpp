@@ -63,7 +63,7 @@ FT_Library Library() {
 
 // Serialises FreeType: the library object is shared by every face.
 std::mutex& FreeTypeMutex() {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;  // fonts may be released at exit
     return mutex;
 }
 
@@ -207,7 +207,7 @@ std::string FontPathFor(const LOGFONTA& logFont) {
     std::lock_guard lock(reportedMutex);
     if (reported.insert(wanted).second) {
         WriteDiagnostic("GDI: font file " + wanted +
-                        " not found under /usr/share/fonts (install fonts-liberation); text is measured "
+                        " not found in the font folders (install fonts-liberation); text is measured "
                         "but not drawn");
     }
     return {};

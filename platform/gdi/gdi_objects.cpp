@@ -24,7 +24,8 @@ struct ObjectTable {
 };
 
 ObjectTable& Table() {
-    static ObjectTable table;
+    // Never destroyed, so fonts are not torn down after FreeType at exit.
+    static ObjectTable& table = *new ObjectTable;
     return table;
 }
 
@@ -90,7 +91,7 @@ HGDIOBJ AddObject(std::shared_ptr<GdiObject> object) {
 }  // namespace
 
 std::mutex& GdiMutex() {
-    static std::mutex mutex;
+    static std::mutex& mutex = *new std::mutex;  // outlives every static that uses GDI
     return mutex;
 }
 

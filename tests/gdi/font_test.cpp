@@ -2,9 +2,11 @@
 // for Arial (units per em 2048, win ascent 1854, win descent 434, average
 // width 1208; the numbers below are worked out from these).
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/gdi/font_files.h"
@@ -219,6 +221,24 @@ TEST(Font, HugeAndExtremeSizesAreBounded) {
         EXPECT_GT(tm.tmHeight, 0);
         EXPECT_LE(tm.tmHeight, 1200);
     }
+}
+
+TEST(FontFiles, FoundAnywhereBelowARootAndNamedByStyle) {
+    EXPECT_EQ(brontar::platform::FontFileName(brontar::platform::FontFamily::Sans, true, false),
+              "LiberationSans-Bold.ttf");
+    EXPECT_EQ(brontar::platform::FontFileName(brontar::platform::FontFamily::Mono, true, true),
+              "LiberationMono-BoldItalic.ttf");
+    const std::string system = brontar::platform::FindFontFile("LiberationSans-Regular.ttf");
+    ASSERT_FALSE(system.empty());
+    const auto root = std::filesystem::temp_directory_path() / ("gdi-fonts-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root / "deep" / "er");
+    std::filesystem::copy_file(system, root / "deep" / "er" / "LiberationSans-Regular.ttf");
+    brontar::platform::SetFontSearchRootsForTesting({(root / "missing").string(), root.string()});
+    EXPECT_EQ(brontar::platform::FindFontFile("LiberationSans-Regular.ttf"),
+              (root / "deep" / "er" / "LiberationSans-Regular.ttf").string());
+    EXPECT_EQ(brontar::platform::FindFontFile("LiberationSerif-Regular.ttf"), "");
+    brontar::platform::SetFontSearchRootsForTesting({});
+    std::filesystem::remove_all(root);
 }
 
 TEST(Font, MissingFontFilesStillMeasure) {

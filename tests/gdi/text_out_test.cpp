@@ -29,6 +29,19 @@ int CountPixels(GuardedSurface& surface, uint16_t value) {
     return count;
 }
 
+// Every pixel of the box from 0,0 to right,bottom is yellow or black (text on
+// its opaque cell); every pixel outside is still the scene.
+::testing::AssertionResult OnlyTextInside(GuardedSurface& surface, int32_t right, int32_t bottom) {
+    for (int32_t y = 0; y < surface.Height(); ++y)
+        for (int32_t x = 0; x < surface.Width(); ++x) {
+            uint16_t pixel = surface.At(x, y);
+            bool inside = x < right && y < bottom;
+            if (inside ? (pixel != 0 && pixel != kYellow565) : pixel != kScene)
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << pixel;
+        }
+    return ::testing::AssertionSuccess();
+}
+
 // The overlay's settings: yellow on opaque black.
 void UseOverlayAttributes(HDC dc) {
     SetTextColor(dc, RGB(255, 255, 0));
@@ -65,19 +78,9 @@ TEST(TextDrawing, MonochromeGlyphsLeaveOnlyTextAndBackgroundColours) {
         SIZE size{};
         GetTextExtentPoint32A(dc, kModeLine.c_str(), static_cast<int>(kModeLine.size()), &size);
         EXPECT_TRUE(ExtTextOutA(dc, 0, 0, 0, nullptr, kModeLine.c_str(), kModeLine.size(), nullptr));
-        int yellow = 0, black = 0;
-        for (int32_t y = 0; y < surface.Height(); ++y)
-            for (int32_t x = 0; x < surface.Width(); ++x) {
-                uint16_t pixel = surface.At(x, y);
-                bool inCell = x < size.cx && y < size.cy;
-                if (inCell) {
-                    ASSERT_TRUE(pixel == kYellow565 || pixel == 0) << x << "," << y << " " << pixel;
-                    yellow += pixel == kYellow565;
-                    black += pixel == 0;
-                } else {
-                    ASSERT_EQ(pixel, kScene) << x << "," << y;  // nothing outside the text cell
-                }
-            }
+        EXPECT_TRUE(OnlyTextInside(surface, size.cx, size.cy));
+        int yellow = CountPixels(surface, kYellow565);
+        int black = CountPixels(surface, 0);
         EXPECT_GT(yellow, 15 * height / 2);  // fifteen glyphs leave strokes
         EXPECT_GT(black, yellow);            // and mostly background between them
         EXPECT_TRUE(surface.GuardIntact());
@@ -173,15 +176,7 @@ TEST(TextDrawing, ModeLineDrawnAsTheOverlayDoes) {
     RECT clip;
     SetRect(&clip, 0, 0, lineSize.cx, lineSize.cy);
     EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &clip, kModeLine.c_str(), kModeLine.size(), nullptr));
-    for (int32_t y = 0; y < surface.Height(); ++y)
-        for (int32_t x = 0; x < surface.Width(); ++x) {
-            uint16_t pixel = surface.At(x, y);
-            if (x < lineSize.cx) {
-                ASSERT_TRUE(pixel == 0 || pixel == kYellow565) << x << "," << y;
-            } else {
-                ASSERT_EQ(pixel, kScene) << x << "," << y;
-            }
-        }
+    EXPECT_TRUE(OnlyTextInside(surface, lineSize.cx, surface.Height()));
     EXPECT_TRUE(surface.GuardIntact());
 }
 
@@ -227,15 +222,7 @@ TEST(TextDrawing, PartlyVisibleTextDrawsItsVisiblePart) {
     UseOverlayAttributes(dc);
     EXPECT_TRUE(TextOutA(dc, -10, -10, "WWWW", 4));
     // The cell covers x -10.. and y -10..14: rows 0 to 13 are text or black.
-    for (int32_t y = 0; y < 30; ++y)
-        for (int32_t x = 0; x < 40; ++x) {
-            uint16_t pixel = surface.At(x, y);
-            if (y < 14) {
-                ASSERT_TRUE(pixel == 0 || pixel == kYellow565) << x << "," << y;
-            } else {
-                ASSERT_EQ(pixel, kScene) << x << "," << y;
-            }
-        }
+    EXPECT_TRUE(OnlyTextInside(surface, 40, 14));
     EXPECT_GT(CountPixels(surface, kYellow565), 0);
 }
 
