@@ -47,12 +47,17 @@ BenchMachine& MachineWith(int values) {
     return *slot;
 }
 
-void WarmRead(benchmark::State& state) {
-    const int values = static_cast<int>(state.range(0));
-    MachineWith(values);
+// Opens the bench key of the machine with state.range(0) values.
+HKEY OpenBenchKey(benchmark::State& state) {
+    MachineWith(static_cast<int>(state.range(0)));
     HKEY key = nullptr;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kPath, &key) != ERROR_SUCCESS) state.SkipWithError("open failed");
-    const std::string name = ValueName(values / 2);
+    return key;
+}
+
+void WarmRead(benchmark::State& state) {
+    HKEY key = OpenBenchKey(state);
+    const std::string name = ValueName(static_cast<int>(state.range(0)) / 2);
     DWORD data = 0;
     for (auto _ : state) {
         DWORD size = sizeof data;
@@ -94,11 +99,8 @@ void StatFile(benchmark::State& state) {
 }
 
 void Write(benchmark::State& state) {
-    const int values = static_cast<int>(state.range(0));
-    MachineWith(values);
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kPath, &key) != ERROR_SUCCESS) state.SkipWithError("open failed");
-    const std::string name = ValueName(values / 2);
+    HKEY key = OpenBenchKey(state);
+    const std::string name = ValueName(static_cast<int>(state.range(0)) / 2);
     DWORD data = 0;
     for (auto _ : state) {
         ++data;  // a new value each time, so every call writes the file

@@ -66,6 +66,16 @@ void SetLockState(DWORD state);
 void GetLastResolution(int* lpWidth, int* lpHeight);
 void SetLastResolution(int width, int height);
 
+// Writing back with the rule that zero means absent (the restore of the
+// page's snapshot goes value by value through these): a rate of 0 deletes the
+// mode's value, a gamma of exactly 0.0 deletes the channel's value, anything
+// else is written.
+void SaveRefreshRate(DWORD rate, int width, int height);
+void SaveGamma(float value, int channel);
+// Deletes the four "REFRESH_" values of the board's modes, in the order
+// 512x384, 640x400, 640x480, 800x600, and nothing else.
+void ResetRefreshRates(void);
+
 // Gamma slider scale: position p stands for 0.25 + 0.05 x p (single precision).
 float PositionToGamma(int position);
 // The position whose gamma is nearest to the value (negative below 0.25).

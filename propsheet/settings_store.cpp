@@ -11,6 +11,12 @@
 static const char* const gammaValueNames[GAMMA_CHANNEL_COUNT] = {
     GAMMA_VALUE_NAME, GAMMA_RED_VALUE_NAME, GAMMA_GREEN_VALUE_NAME, GAMMA_BLUE_VALUE_NAME};
 
+// The board's four full-screen modes, the only ones the page names.
+static const struct {
+    int width;
+    int height;
+} boardModes[] = {{512, 384}, {640, 400}, {640, 480}, {800, 600}};
+
 // The value name of a mode's refresh rate; each dimension taken as 16 bits.
 static void RefreshValueName(int width, int height, char* lpName, int nameSize) {
     snprintf(lpName, (size_t)nameSize, REFRESH_VALUE_FORMAT, (int)(WORD)width, (int)(WORD)height);
@@ -142,6 +148,25 @@ void SetLastResolution(int width, int height) {
     BYTE bytes[4];
     DwordToBytes((DWORD)MAKELONG(width, height), bytes);
     WriteSettingsDword(LAST_RESOLUTION_VALUE_NAME, bytes);
+}
+
+void SaveRefreshRate(DWORD rate, int width, int height) {
+    if (rate == 0)
+        DeleteRefreshRate(width, height);
+    else
+        SetRefreshRate(rate, width, height);
+}
+
+void SaveGamma(float value, int channel) {
+    if (value == 0.0f)
+        DeleteGamma(channel);
+    else
+        SetGamma(value, channel);
+}
+
+void ResetRefreshRates(void) {
+    for (int i = 0; i < (int)(sizeof boardModes / sizeof boardModes[0]); i++)
+        DeleteRefreshRate(boardModes[i].width, boardModes[i].height);
 }
 
 float PositionToGamma(int position) {

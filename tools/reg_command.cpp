@@ -244,7 +244,7 @@ int Query(const Options& options) {
     const auto components = KeyComponents("query", options.positionals[0]);
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
     for (const mr::ParseProblem& problem : snapshot.content->problems)
-        std::cerr << "warning: registry.reg line " << problem.line << ": " << problem.message << '\n';
+        std::cerr << "warning: " << mr::DescribeProblem("registry.reg", problem) << '\n';
     const mr::RegistryTree& tree = snapshot.content->tree;
     const mr::RegistryKey* key = tree.FindKey(components);
     if (key == nullptr || (options.valueName && !options.recurse && key->FindValue(*options.valueName) == nullptr)) {
@@ -434,7 +434,7 @@ int Import(const Options& options) {
         });
     } catch (const ImportRefused& refused) {
         for (const mr::ParseProblem& problem : refused.problems)
-            std::cerr << "ERROR: " << file << " line " << problem.line << ": " << problem.message << '\n';
+            std::cerr << "ERROR: " << mr::DescribeProblem(file, problem) << '\n';
         std::cerr << "ERROR: nothing was imported.\n";
         return 1;
     }

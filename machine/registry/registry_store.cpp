@@ -156,7 +156,7 @@ RegistryStore::FileIdentity ReplaceFile(const fs::path& file, std::string_view t
 }
 
 std::string DescribeProblems(const fs::path& file, const std::vector<ParseProblem>& problems) {
-    return file.string() + " line " + std::to_string(problems.front().line) + ": " + problems.front().message +
+    return DescribeProblem(file.string(), problems.front()) +
            " (the file is left as it is and not written)";
 }
 

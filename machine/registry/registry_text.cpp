@@ -361,6 +361,12 @@ void AppendKey(std::string& out, const RegistryKey& key, std::string& path, bool
 
 }  // namespace
 
+std::string DescribeProblem(std::string_view file, const ParseProblem& problem) {
+    std::string text(file);
+    if (problem.line != 0) text += " line " + std::to_string(problem.line);
+    return text + ": " + problem.message;
+}
+
 std::string DecodeRegistryFileBytes(std::string_view bytes) {
     if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE) {
         std::string text;

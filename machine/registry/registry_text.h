@@ -17,6 +17,10 @@ struct ParseProblem {
     std::string message;
 };
 
+// "FILE line N: message", or "FILE: message" for a problem with the file as a
+// whole (line 0: it could not be opened or read).
+std::string DescribeProblem(std::string_view file, const ParseProblem& problem);
+
 // The text of a registry file's bytes: UTF-16LE with a byte-order mark becomes
 // 8-bit text (characters above 0xFF become '?'), a UTF-8 byte-order mark is
 // dropped, anything else is taken as it is.

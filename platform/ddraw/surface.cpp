@@ -1,6 +1,7 @@
 #include "platform/ddraw/surface.h"
 
 #include <cstring>
+#include <set>
 
 #include "machine/faults.h"
 #include "platform/ddraw/direct3d_iids.h"
@@ -9,6 +10,19 @@
 #include "platform/gdi/surface_dc.h"
 
 namespace brontar::platform {
+
+namespace {
+
+// Back buffers a program still holds after their front buffer went away.
+// They stay reachable here until released, so the process holds no memory
+// it cannot name.
+// Never destroyed, so it still names them when the process ends.
+std::set<DirectDrawSurface*>& OrphanedSurfaces() {
+    static auto* orphans = new std::set<DirectDrawSurface*>;
+    return *orphans;
+}
+
+}  // namespace
 
 DirectDrawSurface::DirectDrawSurface(std::shared_ptr<DirectDrawSession> session, DWORD caps, int width, int height,
                                      int pitchBytes, SurfaceBuffer buffer)
@@ -35,6 +49,8 @@ DirectDrawSurface::~DirectDrawSurface() {
             member->Release();
         }
     }
+    if (orphaned_) OrphanedSurfaces().erase(this);
+    if (!session_) return;
     if ((caps_ & DDSCAPS_PRIMARYSURFACE) != 0) session_->primaryExists = false;
     if (buffer_.videoMemory) session_->board->FreeVideoMemory(buffer_.heap, buffer_.pixels);
 }
@@ -45,7 +61,10 @@ void DirectDrawSurface::Orphan() {
     locked_ = false;
     if (buffer_.videoMemory) session_->board->FreeVideoMemory(buffer_.heap, buffer_.pixels);
     buffer_ = SurfaceBuffer{};
+    // Nothing of the device is needed any more; let it go with its owner.
+    session_.reset();
     orphaned_ = true;
+    OrphanedSurfaces().insert(this);
 }
 
 void DirectDrawSurface::LinkChain(const std::vector<DirectDrawSurface*>& members) {

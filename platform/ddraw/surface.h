@@ -98,7 +98,7 @@ private:
     HRESULT FlipChain(DirectDrawSurface* target);
 
     ULONG references_ = 1;
-    std::shared_ptr<DirectDrawSession> session_;
+    std::shared_ptr<DirectDrawSession> session_;  // null once orphaned
     DWORD caps_;
     int width_;
     int height_;

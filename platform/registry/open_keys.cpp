@@ -29,6 +29,13 @@ const std::vector<std::string>* RootComponents(HKEY key) {
     return nullptr;
 }
 
+// HKEY_USERS, HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA.
+bool IsOtherPredefinedRoot(HKEY key) {
+    const auto value = reinterpret_cast<ULONG_PTR>(key);
+    return value >= static_cast<ULONG_PTR>(static_cast<LONG>(0x80000003)) &&
+           value <= static_cast<ULONG_PTR>(static_cast<LONG>(0x80000006));
+}
+
 }  // namespace
 
 HKEY OpenKeyTable::Open(KeyTarget target) {
@@ -68,6 +75,9 @@ LONG ResolveKey(HKEY key, LPCSTR subKey, KeyTarget& target) {
     } else if (const OpenKey* open = OpenKeys().Find(key)) {
         target = open->target;
     } else {
+        if (IsOtherPredefinedRoot(key))
+            WriteDiagnostic("registry: roots other than HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and "
+                            "HKEY_CLASSES_ROOT are not part of this machine");
         return ERROR_INVALID_HANDLE;
     }
     std::string_view path = subKey != nullptr ? subKey : "";
@@ -89,8 +99,7 @@ mr::RegistrySnapshot ReadStore(mr::RegistryStore& store) {
         if (reported != snapshot.version) {
             reported = snapshot.version;
             for (const mr::ParseProblem& problem : problems)
-                WriteDiagnostic("registry: " + store.File().string() + " line " + std::to_string(problem.line) +
-                                ": " + problem.message);
+                WriteDiagnostic("registry: " + mr::DescribeProblem(store.File().string(), problem));
             WriteDiagnostic("registry: " + store.File().string() +
                             " is read as far as it could be parsed and will not be written");
         }

@@ -129,10 +129,7 @@ extern "C" BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM l
 
 // Runs the window procedure now, on this thread, and answers its result.
 extern "C" LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return 0;
     return CallProcedure(hWnd, Msg, wParam, lParam);
 }
 

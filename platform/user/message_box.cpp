@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -39,6 +40,17 @@ int NextAnswer(UINT uType) {
     return answer;
 }
 
+// Boxes are never drawn: where a window display was asked for, say so once.
+void ReportBoxesNotDrawn() {
+    static std::once_flag reported;
+    const char* display = std::getenv("BRONTAR_DISPLAY");
+    if (display == nullptr || std::string_view(display) != "window") return;
+    std::call_once(reported, [] {
+        WriteDiagnostic("MessageBoxA: message boxes are not drawn on the display; each takes its scripted answer or "
+                        "its default button");
+    });
+}
+
 }  // namespace
 
 void QueueMessageBoxAnswer(int answer) {
@@ -60,5 +72,6 @@ extern "C" int WINAPI MessageBoxA(HWND /*hWnd*/, LPCSTR lpText, LPCSTR lpCaption
     line += "] ";
     if (lpText != nullptr) line += lpText;
     brontar::platform::WriteEventLog(line);
+    brontar::platform::ReportBoxesNotDrawn();
     return brontar::platform::NextAnswer(uType);
 }

@@ -67,22 +67,16 @@ bool WriteField(Window& window, int index, LONG_PTR value, size_t size) {
 }
 
 LONG_PTR GetLong(HWND handle, int index, size_t size) {
-    Window* window = LookUpWindow(handle);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window* window = LookUpWindowOrFail(handle);
+    if (window == nullptr) return 0;
     std::optional<LONG_PTR> value = ReadField(*window, index, size);
     if (!value) SetLastError(ERROR_INVALID_INDEX);
     return value.value_or(0);
 }
 
 LONG_PTR SetLong(HWND handle, int index, LONG_PTR value, size_t size) {
-    Window* window = LookUpWindow(handle);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window* window = LookUpWindowOrFail(handle);
+    if (window == nullptr) return 0;
     std::optional<LONG_PTR> previous = ReadField(*window, index, size);
     if (!previous || !WriteField(*window, index, value, size)) {
         SetLastError(ERROR_INVALID_INDEX);
@@ -116,10 +110,7 @@ extern "C" LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
 
 // The text goes through WM_SETTEXT, so a control may keep it its own way.
 extern "C" BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return FALSE;
     return SendMessageA(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) != 0 ? TRUE : FALSE;
 }
 
@@ -127,18 +118,12 @@ extern "C" BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
 extern "C" int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
     if (lpString == nullptr || nMaxCount <= 0) return 0;
     lpString[0] = '\0';
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return 0;
     return static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
                                          reinterpret_cast<LPARAM>(lpString)));
 }
 
 extern "C" int WINAPI GetWindowTextLengthA(HWND hWnd) {
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return 0;
     return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
 }

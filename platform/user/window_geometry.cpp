@@ -81,20 +81,14 @@ extern "C" BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
 }
 
 extern "C" BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return FALSE;
     Place(hWnd, RECT{X, Y, X + std::max(nWidth, 0), Y + std::max(nHeight, 0)}, bRepaint != FALSE);
     return TRUE;
 }
 
 extern "C" BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     RECT placed = window->rect;
     if (!(uFlags & SWP_NOMOVE)) {
         placed = RECT{X, Y, X + (placed.right - placed.left), Y + (placed.bottom - placed.top)};

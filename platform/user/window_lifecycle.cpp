@@ -142,11 +142,8 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
 
 // Destroys a window, the windows it owns and its children, and forgets it.
 extern "C" BOOL WINAPI DestroyWindow(HWND hWnd) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     if (window->destroying) return TRUE;
     for (HWND other : TopLevelWindows())
         if (Window* owned = LookUpWindow(other); owned != nullptr && owned->owner == hWnd) DestroyWindow(other);
@@ -165,10 +162,7 @@ extern "C" BOOL WINAPI IsWindow(HWND hWnd) { return LookUpWindow(hWnd) != nullpt
 
 // Shows or hides a window; answers whether it was visible before.
 extern "C" BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    if (LookUpWindow(hWnd) == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    if (LookUpWindowOrFail(hWnd) == nullptr) return FALSE;
     // There is no desktop to minimise to or maximise over: every command but SW_HIDE shows.
     return SetVisible(hWnd, nCmdShow != SW_HIDE) ? TRUE : FALSE;
 }
@@ -184,11 +178,8 @@ extern "C" BOOL WINAPI IsWindowVisible(HWND hWnd) {
 
 // Enables or disables a window; answers whether it was disabled before.
 extern "C" BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     bool wasDisabled = (window->style & WS_DISABLED) != 0;
     if (wasDisabled == !bEnable) return wasDisabled ? TRUE : FALSE;
     if (bEnable)

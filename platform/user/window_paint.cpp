@@ -122,11 +122,8 @@ extern "C" BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase
         for (HWND handle : TopLevelWindows()) Invalidate(*LookUpWindow(handle), nullptr, bErase != FALSE);
         return TRUE;
     }
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     Invalidate(*window, lpRect, bErase != FALSE);
     return TRUE;
 }
@@ -134,11 +131,8 @@ extern "C" BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase
 // Marks the area valid; a part covering less than the whole invalid area
 // leaves the window invalid (the invalid area is kept as one rectangle).
 extern "C" BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     if (lpRect == nullptr || Contains(*lpRect, window->updateRect)) {
         window->needsPaint = false;
         window->needsErase = false;
@@ -148,11 +142,8 @@ extern "C" BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
 
 // Sends WM_PAINT at once when the window has an invalid area.
 extern "C" BOOL WINAPI UpdateWindow(HWND hWnd) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     if (window->needsPaint && IsWindowVisible(hWnd)) SendMessageA(hWnd, WM_PAINT, 0, 0);
     return TRUE;
 }
@@ -186,11 +177,8 @@ extern "C" BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
 // A device context over the window's client area, or over the screen for NULL.
 extern "C" HDC WINAPI GetDC(HWND hWnd) {
     if (hWnd == nullptr) return OpenScreenDeviceContext();
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return nullptr;
     return OpenDeviceContext(*window);
 }
 

@@ -28,6 +28,12 @@ Window* LookUpWindow(HWND handle) {
     return found == windows.end() ? nullptr : found->second.get();
 }
 
+Window* LookUpWindowOrFail(HWND handle) {
+    Window* window = LookUpWindow(handle);
+    if (window == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return window;
+}
+
 std::shared_ptr<Window> HoldWindow(HWND handle) {
     auto& windows = Windows().windows;
     auto found = windows.find(reinterpret_cast<uintptr_t>(handle));

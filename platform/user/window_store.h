@@ -44,6 +44,9 @@ struct Window {
 // The live window of a handle; null for a handle that names none.
 Window* LookUpWindow(HWND handle);
 
+// The same, setting ERROR_INVALID_WINDOW_HANDLE when the handle names none.
+Window* LookUpWindowOrFail(HWND handle);
+
 // The window of a handle, held alive while a procedure runs that may destroy it.
 std::shared_ptr<Window> HoldWindow(HWND handle);
 

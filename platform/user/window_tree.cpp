@@ -31,11 +31,8 @@ using namespace brontar::platform;
 
 // The child window with the control id; NULL when there is none.
 extern "C" HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-    Window* dialog = LookUpWindow(hDlg);
-    if (dialog == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window* dialog = LookUpWindowOrFail(hDlg);
+    if (dialog == nullptr) return nullptr;
     for (HWND child : dialog->children)
         if (LookUpWindow(child)->controlId == nIDDlgItem) return child;
     SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
@@ -49,21 +46,15 @@ extern "C" int WINAPI GetDlgCtrlID(HWND hWnd) {
 
 // A child's parent, or a pop-up window's owner, as on Windows.
 extern "C" HWND WINAPI GetParent(HWND hWnd) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return nullptr;
     if (window->parent != nullptr) return window->parent;
     return (window->style & WS_POPUP) ? window->owner : nullptr;
 }
 
 extern "C" HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
-    Window* window = LookUpWindow(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return nullptr;
     switch (uCmd) {
         case GW_CHILD: return window->children.empty() ? nullptr : window->children.front();
         case GW_OWNER: return window->owner;

@@ -47,6 +47,10 @@ TEST_F(RegistryApiTest, OpenFindsOnlyExistingKeysWhatEverTheCase) {
     EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, kPath, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegOpenKeyA(reinterpret_cast<HKEY>(0x1234), kPath, &key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+    ::setenv("BRONTAR_LOG", (machine_.scratch() / "log.txt").c_str(), 1);
+    EXPECT_EQ(RegOpenKeyA(HKEY_USERS, ".DEFAULT", &key), ERROR_INVALID_HANDLE);
+    ::unsetenv("BRONTAR_LOG");
+    EXPECT_NE(ReadFileText(machine_.scratch() / "log.txt").find("not part of this machine"), std::string::npos);
 }
 
 TEST_F(RegistryApiTest, CreateMakesMissingParentsAndOpenOfNoSubkeyGivesTheSameHandle) {

@@ -63,6 +63,31 @@ TEST_F(SettingsStoreTest, FirstWriteCreatesTheKeyAndRefreshIsAFourByteDword) {
     EXPECT_FALSE(RawValue("REFRESH_640x400", type, data));
 }
 
+TEST_F(SettingsStoreTest, SavingZeroDeletesAndResetTouchesOnlyTheFourRates) {
+    SetRefreshRate(70, 640, 400);
+    SetRefreshRate(72, 512, 384);
+    SetGamma(1.2f, GAMMA_CHANNEL_GREEN);
+    SetLockState(1);
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    SaveRefreshRate(0, 640, 400);
+    EXPECT_FALSE(RawValue("REFRESH_640x400", type, data));
+    SaveRefreshRate(85, 640, 480);
+    EXPECT_EQ(GetRefreshRate(640, 480), 85u);
+    SaveGamma(0.0f, GAMMA_CHANNEL_GREEN);
+    EXPECT_FALSE(RawValue("HGI_GAMMAG", type, data));
+    SaveGamma(1.7f, GAMMA_CHANNEL_OVERALL);  // an absent gamma read as 1.7 is written back as 1.7
+    ASSERT_TRUE(RawValue("HGI_GAMMA", type, data));
+    EXPECT_EQ(data, (std::vector<BYTE>{0x9A, 0x99, 0xD9, 0x3F}));
+    SetRefreshRate(60, 1024, 768);
+    ResetRefreshRates();
+    for (const char* name : {"REFRESH_512x384", "REFRESH_640x400", "REFRESH_640x480", "REFRESH_800x600"})
+        EXPECT_FALSE(RawValue(name, type, data)) << name;
+    EXPECT_EQ(GetRefreshRate(1024, 768), 60u);
+    EXPECT_EQ(GetLockState(), 1u);
+    EXPECT_TRUE(RawValue("HGI_GAMMA", type, data));
+}
+
 TEST_F(SettingsStoreTest, RefreshNamesTakeEachDimensionAsSixteenBits) {
     SetRefreshRate(85, 65536 + 640, 480);
     EXPECT_EQ(GetRefreshRate(640, 480), 85u);
@@ -221,7 +246,7 @@ TEST(FormatFixed, SmallBuffersCutTheTextAndSaySo) {
 TEST(FormatFixed, EverySliderValueFitsTheTenByteBufferWhole) {
     for (int position = 0; position <= 35; ++position) {
         const int hundredths = 25 + 5 * position;
-        char expected[8];
+        char expected[32];
         std::snprintf(expected, sizeof expected, "%d.%02d", hundredths / 100, hundredths % 100);
         EXPECT_EQ(Fixed(PositionToGamma(position), 2, 10), std::make_pair(std::string(expected), 1)) << position;
     }

@@ -110,6 +110,18 @@ TEST(TestCommand, MissingTestScreenLogsLastErrorTwo) {
     EXPECT_EQ(machine.log(), "MessageBox [Error:] Last Error = 0x00000002\n");
 }
 
+TEST(TestCommand, RunsTheRealTestScreenUntilItsInputEndsIt) {
+    if (!std::filesystem::exists(std::filesystem::path(BRONTAR_BIN_DIR) / "brntrtst"))
+        GTEST_SKIP() << "the test screen is not built";
+    LoggedMachine machine;
+    ASSERT_EQ(RunBrontar("setup").status, 0);
+    ScopedEnvironment display("BRONTAR_DISPLAY", "headless");
+    ScopedEnvironment input("BRONTAR_INPUT", "wait 2 frames; key q");
+    const CommandResult result = RunBrontar("test 800x600");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(machine.log().find("MessageBox"), std::string::npos) << machine.log();
+}
+
 TEST(TestCommand, RefusesArgumentsThatAreNoResolution) {
     LoggedMachine machine;
     for (const char* arguments : {"", "800", "800x", "x600", "0x600", "800x600 640x480", "800x600 --fast"})

@@ -1,0 +1,274 @@
+// Dialogs from templates, the predefined controls and the property sheet.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/comctl/property_sheet.h"
+#include "platform/user/controls.h"
+#include "platform/user/message_box.h"
+#include "tests/support/temp_machine.h"
+
+namespace {
+
+using brontar::platform::ControlDescription;
+
+// Every message a test's dialog procedure received, in order.
+struct Received {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Received> received;
+LRESULT notifyResult = 0;
+
+INT_PTR CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY) {
+        received.push_back({message, wParam, static_cast<LPARAM>(reinterpret_cast<const NMHDR*>(lParam)->code)});
+        SetWindowLongPtrA(hwnd, static_cast<int>(DWLP_MSGRESULT), notifyResult);
+        return TRUE;
+    }
+    if (message == WM_INITDIALOG || message == WM_COMMAND || message == WM_HSCROLL)
+        received.push_back({message, wParam, lParam});
+    return message == WM_INITDIALOG;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("BRONTAR_DISPLAY", "headless", 1);
+        received.clear();
+        notifyResult = 0;
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), nullptr, RecordingProc, 77);
+        ASSERT_NE(dialog_, nullptr);
+    }
+    void TearDown() override { DestroyWindow(dialog_); }
+    HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+    std::vector<Received> Since(size_t first) const { return {received.begin() + static_cast<long>(first), received.end()}; }
+
+    brontar::testing::TempMachine machine_;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(DialogTest, ItemsAreChildrenPlacedInDialogUnits) {
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received[0].message, static_cast<UINT>(WM_INITDIALOG));
+    EXPECT_EQ(received[0].lParam, 77);
+    EXPECT_EQ(reinterpret_cast<HWND>(received[0].wParam), Item(11));  // the first tab stop
+    std::vector<int> ids;
+    for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        ids.push_back(GetDlgCtrlID(child));
+    EXPECT_EQ(ids, (std::vector<int>{10, 11, 12, 13, 14, 15}));
+    // The push button at 70,4 size 40x14 units sits where MapDialogRect puts it.
+    RECT units{70, 4, 110, 18};
+    ASSERT_TRUE(MapDialogRect(dialog_, &units));
+    RECT placed;
+    GetWindowRect(Item(14), &placed);
+    MapWindowPoints(nullptr, dialog_, reinterpret_cast<LPPOINT>(&placed), 2);
+    EXPECT_EQ(placed.left, units.left);
+    EXPECT_EQ(placed.top, units.top);
+    EXPECT_EQ(placed.right, units.right);
+    EXPECT_EQ(placed.bottom, units.bottom);
+    // Four x units are one average character, eight y units one line: never
+    // a degenerate scale.
+    RECT one{0, 0, 4, 8};
+    MapDialogRect(dialog_, &one);
+    EXPECT_GT(one.right, 2);
+    EXPECT_GT(one.bottom, 8);
+    EXPECT_NE(SendMessageA(Item(10), WM_GETFONT, 0, 0), 0);
+}
+
+TEST_F(DialogTest, ItemTextHelpersAndMissingItems) {
+    char text[16] = "x";
+    EXPECT_EQ(GetDlgItemTextA(dialog_, 10, text, sizeof text), 5u);
+    EXPECT_STREQ(text, "Label");
+    EXPECT_TRUE(SetDlgItemTextA(dialog_, 10, "Other"));
+    EXPECT_EQ(GetDlgItemTextA(dialog_, 10, text, 4), 3u);  // bounded
+    EXPECT_STREQ(text, "Oth");
+    EXPECT_FALSE(SetDlgItemTextA(dialog_, 99, "none"));
+    EXPECT_EQ(GetDlgItemTextA(dialog_, 99, text, sizeof text), 0u);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(SendDlgItemMessageA(dialog_, 99, CB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(DialogTest, HandledNotificationsAnswerTheMessageResult) {
+    notifyResult = 7;
+    NMHDR header{nullptr, 0, PSN_APPLY};
+    EXPECT_EQ(SendMessageA(dialog_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 7);
+}
+
+TEST_F(DialogTest, UnknownControlClassFailsTheDialog) {
+    EXPECT_EQ(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), nullptr, RecordingProc, 0), nullptr);
+    EXPECT_EQ(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, RecordingProc, 0), nullptr);
+}
+
+TEST_F(DialogTest, CheckBoxesStepThroughTheirStates) {
+    HWND three = Item(12);
+    std::vector<LRESULT> states;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(brontar::platform::UserClickButton(three));
+        states.push_back(SendMessageA(three, BM_GETSTATE, 0, 0) & 3);
+    }
+    EXPECT_EQ(states, (std::vector<LRESULT>{1, 2, 0, 1}));
+    size_t clicks = 0;
+    for (const Received& r : received)
+        if (r.message == WM_COMMAND && LOWORD(r.wParam) == 12 && HIWORD(r.wParam) == BN_CLICKED) ++clicks;
+    EXPECT_EQ(clicks, 4u);
+    // A two-state box cannot be set indeterminate; the pushed bit is separate.
+    SendMessageA(Item(13), BM_SETCHECK, BST_INDETERMINATE, 0);
+    EXPECT_EQ(SendMessageA(Item(13), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageA(Item(13), BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(SendMessageA(Item(13), BM_GETSTATE, 0, 0), BST_CHECKED | BST_PUSHED);
+    // Disabled: the user's click does nothing.
+    EnableWindow(three, FALSE);
+    const size_t before = received.size();
+    EXPECT_FALSE(brontar::platform::UserClickButton(three));
+    EXPECT_EQ(received.size(), before);
+    EXPECT_EQ(SendMessageA(three, BM_GETCHECK, 0, 0), 1);
+}
+
+TEST_F(DialogTest, ComboBoxSelectionAndItemTexts) {
+    HWND combo = Item(11);
+    EXPECT_EQ(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("60 Hz")), 0);
+    EXPECT_EQ(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("75 Hz")), 1);
+    EXPECT_EQ(SendMessageA(combo, CB_ADDSTRING, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_SETCURSEL, 5, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_SETCURSEL, 1, 0), 1);
+    EXPECT_EQ(SendMessageA(combo, CB_GETLBTEXTLEN, 1, 0), 5);
+    EXPECT_EQ(SendMessageA(combo, CB_GETLBTEXTLEN, 2, 0), CB_ERR);
+    char text[8];
+    EXPECT_EQ(SendMessageA(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text)), 5);
+    EXPECT_STREQ(text, "60 Hz");
+    // Setting the selection is silent; the user's pick notifies once.
+    size_t before = received.size();
+    EXPECT_TRUE(brontar::platform::UserSelectComboItem(combo, "60 HZ"));
+    auto since = Since(before);
+    ASSERT_EQ(since.size(), 1u);
+    EXPECT_EQ(since[0].wParam, MAKEWPARAM(11, CBN_SELCHANGE));
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(brontar::platform::UserSelectComboItem(combo, "85 Hz"));
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+}
+
+TEST_F(DialogTest, TrackbarKeepsItsPositionInRangeAndNotifiesOnlyForTheUser) {
+    HWND trackbar = Item(15);
+    const size_t before = received.size();
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0), 100);  // Windows' default range
+    SendMessageA(trackbar, TBM_SETPOS, TRUE, 50);
+    SendMessageA(trackbar, TBM_SETRANGE, FALSE, MAKELONG(0, 35));
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETPOS, 0, 0), 35);
+    SendMessageA(trackbar, TBM_SETPOS, TRUE, -4);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(received.size(), before);  // the program's settings are silent
+    ASSERT_TRUE(brontar::platform::UserSlideTrackbar(trackbar, 40));
+    auto since = Since(before);
+    ASSERT_EQ(since.size(), 3u);
+    EXPECT_EQ(since[0].wParam, MAKEWPARAM(TB_THUMBTRACK, 35));
+    EXPECT_EQ(since[1].wParam, MAKEWPARAM(TB_THUMBPOSITION, 35));
+    EXPECT_EQ(LOWORD(since[2].wParam), TB_ENDTRACK);
+    EXPECT_EQ(reinterpret_cast<HWND>(since[0].lParam), trackbar);
+    ControlDescription description;
+    ASSERT_TRUE(brontar::platform::DescribeControl(trackbar, &description));
+    EXPECT_EQ(description.kind, "trackbar");
+    EXPECT_EQ(description.position, 35);
+}
+
+// A property sheet around dialog 100, with a page that records its notifications.
+class PropertySheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("BRONTAR_DISPLAY", "headless", 1);
+        ::setenv("BRONTAR_LOG", (machine_.scratch() / "events.log").c_str(), 1);
+        received.clear();
+        notifyResult = 0;
+        brontar::platform::ClearMessageBoxAnswers();
+    }
+    void TearDown() override { ::unsetenv("BRONTAR_LOG"); }
+
+    // Runs a one-page sheet; each step plays on the sheet.
+    INT_PTR Run(std::vector<std::function<void(HWND)>> steps) {
+        PROPSHEETPAGEA description{};
+        description.dwSize = PROPSHEETPAGEA_V1_SIZE;
+        description.dwFlags = PSP_USETITLE | PSP_USEREFPARENT;
+        description.hInstance = GetModuleHandleA(nullptr);
+        description.pszTemplate = MAKEINTRESOURCEA(100);
+        description.pszTitle = "Page";
+        description.pfnDlgProc = RecordingProc;
+        description.pcRefParent = &references_;
+        HPROPSHEETPAGE page = CreatePropertySheetPageA(&description);
+        EXPECT_EQ(references_, 1u);
+        size_t next = 0;
+        brontar::platform::SetPropertySheetDriver([&](HWND sheet) {
+            if (next >= steps.size()) return false;
+            steps[next++](sheet);
+            return true;
+        });
+        PROPSHEETHEADERA header{};
+        header.dwSize = sizeof header;
+        header.pszCaption = "Sheet";
+        header.nPages = 1;
+        header.phpage = &page;
+        INT_PTR result = PropertySheetA(&header);
+        brontar::platform::SetPropertySheetDriver(nullptr);
+        EXPECT_EQ(references_, 0u);  // the sheet destroyed the page
+        return result;
+    }
+    static std::function<void(HWND)> Press(int id) {
+        return [id](HWND sheet) { EXPECT_TRUE(brontar::platform::UserClickButton(GetDlgItem(sheet, id))); };
+    }
+    std::vector<UINT> Notifications() const {
+        std::vector<UINT> codes;
+        for (const Received& r : received)
+            if (r.message == WM_NOTIFY) codes.push_back(static_cast<UINT>(r.lParam));
+        return codes;
+    }
+
+    brontar::testing::TempMachine machine_;
+    UINT references_ = 0;
+};
+
+TEST_F(PropertySheetTest, ApplyThenOkNotifyInWindowsOrder) {
+    EXPECT_EQ(Run({Press(brontar::platform::kApplyButtonId), Press(IDOK)}), 1);
+    EXPECT_EQ(Notifications(), (std::vector<UINT>{PSN_SETACTIVE, PSN_KILLACTIVE, PSN_APPLY, PSN_SETACTIVE,
+                                                   PSN_KILLACTIVE, PSN_APPLY}));
+}
+
+TEST_F(PropertySheetTest, CancelAndTheCloseButtonReset) {
+    EXPECT_EQ(Run({Press(IDCANCEL)}), 0);
+    EXPECT_EQ(Notifications(), (std::vector<UINT>{PSN_SETACTIVE, PSN_RESET}));
+    received.clear();
+    EXPECT_EQ(Run({[](HWND sheet) { brontar::platform::LeaveAndReturnToPage(sheet); }}), 0);
+    EXPECT_EQ(Notifications(), (std::vector<UINT>{PSN_SETACTIVE, PSN_KILLACTIVE, PSN_SETACTIVE, PSN_RESET}));
+}
+
+TEST_F(PropertySheetTest, PageThatRefusesToBeLeftKeepsTheSheetOpen) {
+    notifyResult = TRUE;  // PSN_KILLACTIVE: stay
+    EXPECT_EQ(Run({Press(IDOK), [](HWND) { notifyResult = 0; }, Press(IDOK)}), 1);
+    EXPECT_EQ(Notifications(), (std::vector<UINT>{PSN_SETACTIVE, PSN_KILLACTIVE, PSN_KILLACTIVE, PSN_APPLY}));
+}
+
+TEST_F(PropertySheetTest, RebootRequestAsksWhenTheSheetCloses) {
+    brontar::platform::QueueMessageBoxAnswer(IDYES);
+    EXPECT_EQ(Run({[](HWND sheet) { SendMessageA(sheet, PSM_REBOOTSYSTEM, 0, 0); }, Press(IDOK)}), ID_PSREBOOTSYSTEM);
+    const std::string log = brontar::testing::ReadFileText(machine_.scratch() / "events.log");
+    EXPECT_NE(log.find("MessageBox [System Settings Change] You must restart your computer"), std::string::npos);
+}
+
+TEST_F(PropertySheetTest, PagesNeedAWholeRecord) {
+    PROPSHEETPAGEA description{};
+    description.dwSize = PROPSHEETPAGEA_V1_SIZE - 1;
+    EXPECT_EQ(CreatePropertySheetPageA(&description), nullptr);
+    EXPECT_EQ(CreatePropertySheetPageA(nullptr), nullptr);
+    EXPECT_FALSE(DestroyPropertySheetPage(nullptr));
+    PROPSHEETHEADERA header{};
+    EXPECT_EQ(PropertySheetA(&header), -1);
+}
+
+}  // namespace
