@@ -20,13 +20,6 @@ std::string Environment(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-// Writes a default file only when nothing is at the path yet.
-void CreateFileIfMissing(const fs::path& path, std::string_view content) {
-    std::error_code ec;
-    if (fs::exists(path, ec)) return;
-    WriteFileAtomically(path, content);
-}
-
 }  // namespace
 
 void CreateMachineDefaults(const fs::path& folder) {
