@@ -194,6 +194,7 @@ HRESULT DirectDrawSurface::GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) {
 
 HRESULT DirectDrawSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDDSurfaceDesc) {
     if (lpDDSurfaceDesc == nullptr || lpDDSurfaceDesc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
+    if (machine::FaultRequested("GetSurfaceDesc")) return DDERR_GENERIC;
     FillDescription(lpDDSurfaceDesc);
     return DD_OK;
 }

@@ -20,7 +20,7 @@ DDBLTFX FillEffects(DWORD colour) {
 
 TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     UseFaults("SetCooperativeLevel@1;SetDisplayMode@1;GetDisplayMode@1;EnumDisplayModes@1;GetCaps@1;"
-              "CreateSurface@1;GetAttachedSurface@1;Lock@1;Blt@1;BltFast@1;Flip@1;SetColorKey@1");
+              "CreateSurface@1;GetAttachedSurface@1;GetSurfaceDesc@1;Lock@1;Blt@1;BltFast@1;Flip@1;SetColorKey@1");
     IDirectDraw* directDraw = CreateBoard();
     const DWORD exclusive = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN;
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), exclusive), DDERR_GENERIC);
@@ -47,6 +47,8 @@ TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     EXPECT_EQ(back, nullptr);
     back = BackBufferOf(front);
     DDSURFACEDESC locked = Description();
+    EXPECT_EQ(back->GetSurfaceDesc(&locked), DDERR_GENERIC);
+    EXPECT_EQ(back->GetSurfaceDesc(&locked), DD_OK);
     EXPECT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_GENERIC);
     DDBLTFX effects = FillEffects(0);
     EXPECT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects), DDERR_GENERIC);
