@@ -308,6 +308,18 @@ int CreateTextureFromBitmap(TestScreenState* lpState, BITMAP* lpImage, LPDIRECTD
     return 1;
 }
 
+void RestoreTextures(void)
+{
+    for (int i = 0; i < textureObjectCount; i++) {
+        TEXTUREOBJECTS* lpObjects = &textureObjects[i];
+        if (lpObjects->lpDDVideoMemoryTexture == NULL || lpObjects->lpDDVideoMemoryTexture->Restore() != DD_OK)
+            continue;
+        // A restored surface holds nothing: load the picture again.
+        if (lpObjects->lpVideoMemoryTexture != NULL && lpObjects->lpSrcTexture != NULL)
+            lpObjects->lpVideoMemoryTexture->Load(lpObjects->lpSrcTexture);
+    }
+}
+
 void ReleaseTextures(TestScreenState* lpState)
 {
     for (int i = 0; i < textureObjectCount; i++)

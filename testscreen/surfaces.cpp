@@ -119,6 +119,7 @@ int FlipSurfaces(TestScreenState* lpState)
             lpState->lpBackBuffer->Restore();
         FillSurface(lpState, lpState->lpFrontBuffer, 0);
         FillSurface(lpState, lpState->lpBackBuffer, 0);
+        RestoreTextures();
     } else if (ddrval != DD_OK) {
         ReportError(ErrorText(ddrval), "FlipSurfaces: Flip");
     }
