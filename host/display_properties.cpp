@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
+#include <cctype>
 #include <cstring>
 
 #include "machine/install_page.h"
@@ -93,17 +93,23 @@ bool FreeIfUnused(HMODULE library) {
 }  // namespace
 
 bool ParseClassId(const std::string& text, GUID* out) {
-    unsigned long data1;
-    unsigned int data2, data3, bytes[8];
-    char end = 0;
-    if (text.size() != 38 ||
-        std::sscanf(text.c_str(), "{%8lx-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}%c", &data1, &data2, &data3, &bytes[0],
-                    &bytes[1], &bytes[2], &bytes[3], &bytes[4], &bytes[5], &bytes[6], &bytes[7], &end) != 11)
-        return false;
-    out->Data1 = static_cast<DWORD>(data1);
-    out->Data2 = static_cast<WORD>(data2);
-    out->Data3 = static_cast<WORD>(data3);
-    for (int i = 0; i < 8; ++i) out->Data4[i] = static_cast<BYTE>(bytes[i]);
+    // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}: braces, dashes at fixed places,
+    // hexadecimal digits everywhere else.
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+    std::string digits;
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash != (text[i] == '-')) return false;
+        if (!dash && !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+        if (!dash) digits += text[i];
+    }
+    auto number = [&](size_t first, size_t count) {
+        return std::stoul(digits.substr(first, count), nullptr, 16);
+    };
+    out->Data1 = static_cast<DWORD>(number(0, 8));
+    out->Data2 = static_cast<WORD>(number(8, 4));
+    out->Data3 = static_cast<WORD>(number(12, 4));
+    for (size_t i = 0; i < 8; ++i) out->Data4[i] = static_cast<BYTE>(number(16 + 2 * i, 2));
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/comctl/property_sheet.h"
 #include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/message_box.h"
 #include "tests/support/temp_machine.h"
 
@@ -269,6 +270,35 @@ TEST_F(PropertySheetTest, PagesNeedAWholeRecord) {
     EXPECT_FALSE(DestroyPropertySheetPage(nullptr));
     PROPSHEETHEADERA header{};
     EXPECT_EQ(PropertySheetA(&header), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// Templates come from resource files: every cut of one must be refused
+// whole, never read past its end.
+TEST(DialogTemplateTest, TruncatedAndExtendedTemplatesAreRefused) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(100), RT_DIALOG);
+    ASSERT_NE(resource, nullptr);
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+    const DWORD size = SizeofResource(module, resource);
+    auto whole = brontar::platform::ParseDialogTemplate(data, size);
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(whole->items.size(), 6u);
+    EXPECT_EQ(whole->caption, "Controls");
+    EXPECT_EQ(whole->faceName, "MS Sans Serif");
+    EXPECT_EQ(whole->items[1].className, "COMBOBOX");
+    EXPECT_EQ(whole->items[5].className, "msctls_trackbar32");
+    // The last item ends with its creation-data count: any shorter cut fails.
+    for (DWORD cut = 0; cut + 1 < size; cut += 3) {
+        std::vector<uint8_t> copy(data, data + cut);
+        EXPECT_FALSE(brontar::platform::ParseDialogTemplate(copy.data(), copy.size()).has_value()) << cut;
+    }
+    const uint8_t extended[] = {1, 0, 0xFF, 0xFF, 0, 0, 0, 0};
+    EXPECT_FALSE(brontar::platform::ParseDialogTemplate(extended, sizeof extended).has_value());
+    EXPECT_FALSE(brontar::platform::ParseDialogTemplate(nullptr, 10).has_value());
 }
 
 }  // namespace

@@ -194,3 +194,56 @@ TEST_F(PageSetupTest, SecondPageInTheSameModuleCountsStartUpAsChanges) {
 
 }  // namespace
 }  // namespace brontar::testing
+
+namespace brontar::testing {
+namespace {
+
+// The lists' texts are the only record of the choice: they are read back
+// leniently, as the lists write them and as a hand-edited one might.
+TEST_F(PageTest, SelectedTextsAreParsedLeniently) {
+    RunPage({Check([](HWND page) {
+        const struct {
+            const char* text;
+            int width;
+            int height;
+            int rate;
+        } cases[] = {
+            {"800 x 600", 800, 600, 800}, {"640X480", 640, 480, 640}, {"  72 Hz", 72, 0, 72},
+            {"-5 x -7", -5, -7, -5},      {"wide", 0, 0, 0},          {"1024 x", 1024, 0, 1024},
+        };
+        for (const auto& c : cases) {
+            SendDlgItemMessageA(page, IDC_RATE_LIST, CB_RESETCONTENT, 0, 0);
+            SendDlgItemMessageA(page, IDC_RATE_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.text));
+            SendDlgItemMessageA(page, IDC_RATE_LIST, CB_SETCURSEL, 0, 0);
+            int width = -1, height = -1;
+            EXPECT_EQ(GetSelectedResolution(page, IDC_RATE_LIST, &width, &height), 1) << c.text;
+            EXPECT_EQ(width, c.width) << c.text;
+            EXPECT_EQ(height, c.height) << c.text;
+            EXPECT_EQ(GetSelectedRate(page, IDC_RATE_LIST), c.rate) << c.text;
+        }
+        // An item longer than the page reads is no selection, never an overflow.
+        const std::string longText(200, '7');
+        SendDlgItemMessageA(page, IDC_RATE_LIST, CB_RESETCONTENT, 0, 0);
+        SendDlgItemMessageA(page, IDC_RATE_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(longText.c_str()));
+        SendDlgItemMessageA(page, IDC_RATE_LIST, CB_SETCURSEL, 0, 0);
+        int width = -1, height = -1;
+        EXPECT_EQ(GetSelectedResolution(page, IDC_RATE_LIST, &width, &height), 0);
+        EXPECT_EQ(width, 0);
+        EXPECT_EQ(GetSelectedRate(page, IDC_RATE_LIST), -1);
+        SendDlgItemMessageA(page, IDC_RATE_LIST, CB_RESETCONTENT, 0, 0);
+        EXPECT_EQ(GetSelectedRate(page, IDC_RATE_LIST), -1);
+    })});
+}
+
+TEST_F(PageTest, AnsweringNoToTheGammaQuestionChangesNothing) {
+    SetGamma(1.0f, GAMMA_CHANNEL_RED);
+    RunPage({Answer(IDNO), Click(IDC_RESET_GAMMA), Check([](HWND page) {
+                 EXPECT_EQ(SliderPosition(page, IDC_GAMMA_R_SLIDER), 15);
+                 EXPECT_EQ(pageState.gammaChanged, 0);
+             }),
+             Ok()});
+    EXPECT_FLOAT_EQ(GetGamma(GAMMA_CHANNEL_RED), 1.0f);
+}
+
+}  // namespace
+}  // namespace brontar::testing

@@ -1,7 +1,11 @@
 // The resource compiler: scripts to .res images, read back by the platform.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/kernel/module_table.h"
 #include "tools/rc/resource_script.h"
@@ -117,6 +121,41 @@ TEST(ResourceCompilerTest, MalformedImagesKeepTheEntriesBeforeTheFault) {
     image[strings] = 0xFF;
     image[strings + 1] = 0xFF;
     EXPECT_EQ(ParseResourceImage(image.data(), image.size()).size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Includes and defines let one layout serve every language.
+TEST(ResourceCompilerTest, IncludesAndDefinesShareALayout) {
+    const auto folder = std::filesystem::temp_directory_path() / ("rc-include-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    {
+        std::ofstream layout(folder / "layout.rci");
+        layout << "7 DIALOG 0, 0, 10, 10\nBEGIN\n  LTEXT CAPTION_TEXT, 1, 0, 0, 5, 5\nEND\n";
+        std::ofstream script(folder / "main.rc");
+        script << "#define CAPTION_TEXT \"One\"\n#include \"layout.rci\"\n#undef CAPTION_TEXT\n"
+                  "LANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT\n#define CAPTION_TEXT \"Two\"\n#include \"layout.rci\"\n";
+    }
+    const auto script = brontar::rc::ParseResourceScript(folder / "main.rc");
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(script.dialogs.size(), 2u);
+    EXPECT_EQ(script.dialogs[0].items[0].title.text, "One");
+    EXPECT_EQ(script.dialogs[0].language, 0x0409);
+    EXPECT_EQ(script.dialogs[1].items[0].title.text, "Two");
+    EXPECT_EQ(script.dialogs[1].language, 0x0411);
+    EXPECT_THROW(brontar::rc::ParseResourceScript(folder / "missing.rc"), ScriptError);
+    EXPECT_THROW(Parse("#include \"nowhere.rci\""), ScriptError);
+    EXPECT_THROW(Parse("#pragma code_page(932)"), ScriptError);
+}
+
+TEST(ResourceCompilerTest, TextsEscapesAndMalformedUtf8) {
+    const auto script = Parse("STRINGTABLE BEGIN 2, \"say \"\"hi\"\"\\tnow\" END");
+    EXPECT_EQ(script.strings[0].text, "say \"hi\"\tnow");
+    EXPECT_THROW(EncodeResources(Parse("STRINGTABLE BEGIN 2, \"\xC3\" END")), ScriptError);   // cut short
+    EXPECT_THROW(EncodeResources(Parse("STRINGTABLE BEGIN 2, \"\xFF\x41\" END")), ScriptError);  // no lead byte
+    EXPECT_EQ(brontar::rc::Utf8ToUtf16("\xF0\x9F\x98\x80"), std::u16string(u"\xD83D\xDE00"));  // a surrogate pair
 }
 
 }  // namespace
