@@ -21,7 +21,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return std::move(content).str();
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+namespace {
+
+// Writes the content into a new file beside the target and flushes it;
+// returns its path. Throws MachineError, leaving nothing behind.
+std::filesystem::path WriteBeside(const std::filesystem::path& path, std::string_view content) {
     const std::filesystem::path temporary = path.string() + ".new-" + std::to_string(getpid());
     const auto fail = [&](const char* step) {
         const std::string reason = std::strerror(errno);
@@ -45,7 +49,31 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
         fail("cannot flush");
     }
     if (::close(fd) != 0) fail("cannot close");
-    if (::rename(temporary.c_str(), path.c_str()) != 0) fail("cannot replace");
+    return temporary;
+}
+
+[[noreturn]] void FailPlacing(const std::filesystem::path& temporary, const std::filesystem::path& path) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(temporary.c_str());
+    throw MachineError("cannot place " + path.string() + ": " + reason);
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    const std::filesystem::path temporary = WriteBeside(path, content);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) FailPlacing(temporary, path);
+}
+
+bool CreateFileIfMissing(const std::filesystem::path& path, std::string_view content) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return false;
+    const std::filesystem::path temporary = WriteBeside(path, content);
+    // link() refuses to replace an existing file, unlike rename().
+    const bool created = ::link(temporary.c_str(), path.c_str()) == 0;
+    if (!created && errno != EEXIST) FailPlacing(temporary, path);
+    ::unlink(temporary.c_str());
+    return created;
 }
 
 }  // namespace brontar::machine

@@ -16,4 +16,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // Throws MachineError on failure; the old file is then untouched.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// Creates the file with the content only when nothing is at the path: the
+// content is written beside and linked into place, so two processes creating
+// the same file at once never overwrite each other nor a writer that got there
+// first. Returns false when a file was already there. Throws MachineError.
+bool CreateFileIfMissing(const std::filesystem::path& path, std::string_view content);
+
 }  // namespace brontar::machine

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "machine/default_machine.h"
+#include "machine/dos_path.h"
 #include "machine/file_io.h"
 
 namespace brontar::machine {
@@ -20,13 +21,6 @@ std::string Environment(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-// Writes a default file only when nothing is at the path yet.
-void CreateFileIfMissing(const fs::path& path, std::string_view content) {
-    std::error_code ec;
-    if (fs::exists(path, ec)) return;
-    WriteFileAtomically(path, content);
-}
-
 }  // namespace
 
 void CreateMachineDefaults(const fs::path& folder) {
@@ -35,10 +29,11 @@ void CreateMachineDefaults(const fs::path& folder) {
     if (ec) throw MachineError("cannot create machine folder " + folder.string() + ": " + ec.message());
     CreateFileIfMissing(MachineIniPath(folder), DefaultMachineIni());
     CreateFileIfMissing(RegistryFilePath(folder), DefaultRegistryFile());
-    const fs::path driveC = DriveRootPath(folder, 'c');
-    fs::create_directories(driveC / "WINDOWS" / "SYSTEM", ec);
+    // Drive files are found as DOS finds them, in any case: a user's
+    // "Autoexec.bat" is the boot file, and no second one is made beside it.
+    fs::create_directories(*MapDosPath(folder, "C:\\WINDOWS\\SYSTEM"), ec);
     if (ec) throw MachineError("cannot create drive C: in " + folder.string() + ": " + ec.message());
-    CreateFileIfMissing(driveC / "AUTOEXEC.BAT", DefaultAutoexecBat());
+    CreateFileIfMissing(*MapDosPath(folder, "C:\\AUTOEXEC.BAT"), DefaultAutoexecBat());
 }
 
 fs::path MachineFolderPath() {

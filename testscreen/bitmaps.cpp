@@ -131,6 +131,7 @@ static void ConvertRow(const BYTE* lpSource, WORD* lpDest, LONG width, WORD bitC
     }
 }
 
+// Reads a 4-, 8-, 16- or 24-bit bitmap file into a 16-bit image; no pixels on any failure.
 void LoadBitmapFile(LPCSTR lpszPath, BITMAP* lpImage)
 {
     lpImage->bmBits = NULL;
@@ -233,6 +234,7 @@ static void CopyImageRows(const BITMAP* lpImage, const DDSURFACEDESC* lpLocked)
                (const BYTE*)lpImage->bmBits + (size_t)y * (size_t)lpImage->bmWidthBytes, rowBytes);
 }
 
+// Makes a Direct3D texture of the image and gets its handle; reports and answers 0 on failure.
 int CreateTextureFromBitmap(TestScreenState* lpState, BITMAP* lpImage, LPDIRECTDRAWSURFACE* lplpSurface,
                             D3DTEXTUREHANDLE* lpHandle, BOOL bColorKeyed)
 {
@@ -308,6 +310,20 @@ int CreateTextureFromBitmap(TestScreenState* lpState, BITMAP* lpImage, LPDIRECTD
     return 1;
 }
 
+// Gives the video-memory textures their memory back and loads their pictures again.
+void RestoreTextures(void)
+{
+    for (int i = 0; i < textureObjectCount; i++) {
+        TEXTUREOBJECTS* lpObjects = &textureObjects[i];
+        if (lpObjects->lpDDVideoMemoryTexture == NULL || lpObjects->lpDDVideoMemoryTexture->Restore() != DD_OK)
+            continue;
+        // A restored surface holds nothing: load the picture again.
+        if (lpObjects->lpVideoMemoryTexture != NULL && lpObjects->lpSrcTexture != NULL)
+            lpObjects->lpVideoMemoryTexture->Load(lpObjects->lpSrcTexture);
+    }
+}
+
+// Releases every texture object and the system-memory texture surfaces.
 void ReleaseTextures(TestScreenState* lpState)
 {
     for (int i = 0; i < textureObjectCount; i++)

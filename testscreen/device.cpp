@@ -18,6 +18,7 @@ static DWORD wantedModeHeight;
 static DWORD wantedModeBitCount;
 static BOOL wantedModeFound;
 
+// Compares an enumerated name, with A-Z lowered, with the whole wanted name.
 int DeviceNameMatches(LPCSTR lpszName, LPCSTR lpszWanted)
 {
     char name[NAME_BUFFER];
@@ -36,6 +37,7 @@ int DeviceNameMatches(LPCSTR lpszName, LPCSTR lpszWanted)
     return strcmp(name, lpszWanted) == 0;
 }
 
+// Keeps the identity of the DirectDraw driver named "ddcorv"; the last one wins.
 BOOL WINAPI DriverEnumCallback(GUID FAR* lpGUID, LPSTR lpDriverDescription, LPSTR lpDriverName, LPVOID lpContext)
 {
     (void)lpDriverDescription;
@@ -58,6 +60,7 @@ BOOL WINAPI DriverEnumCallback(GUID FAR* lpGUID, LPSTR lpDriverDescription, LPST
     return DDENUMRET_OK;
 }
 
+// Keeps the identity of the Direct3D device named "direct3d hal"; the last one wins.
 HRESULT WINAPI DeviceEnumCallback(LPGUID lpGuid, LPSTR lpDeviceDescription, LPSTR lpDeviceName,
                                   LPD3DDEVICEDESC lpHWDesc, LPD3DDEVICEDESC lpHELDesc, LPVOID lpContext)
 {
@@ -70,6 +73,7 @@ HRESULT WINAPI DeviceEnumCallback(LPGUID lpGuid, LPSTR lpDeviceDescription, LPST
     return D3DENUMRET_OK;
 }
 
+// Stops the enumeration at the first mode of the wanted size and bit count.
 HRESULT WINAPI ModeEnumCallback(LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext)
 {
     (void)lpContext;
@@ -81,6 +85,7 @@ HRESULT WINAPI ModeEnumCallback(LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContex
     return DDENUMRET_OK;
 }
 
+// Starts the record afresh with the chosen mode and walks the DirectDraw drivers.
 int InitDirectDraw(HWND hWnd)
 {
     (void)hWnd;
@@ -111,6 +116,7 @@ static BOOL BoardListsMode(LPDIRECTDRAW lpDD, const TestScreenState* lpState)
     return wantedModeFound;
 }
 
+// Creates the DirectDraw object on the board, checks the mode and finds the Direct3D device.
 int InitDirect3D(void)
 {
     if (DirectDrawCreate(&testScreen.ddDriverGuid, &testScreen.lpDD, NULL) != DD_OK || testScreen.lpDD == NULL ||

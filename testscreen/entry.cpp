@@ -43,6 +43,7 @@ static void CopyCommandLine(LPCSTR lpCmdLine)
     commandLineCopy[length] = '\0';
 }
 
+// Which mode the first token of the command line names, or -1.
 int FindModeArgument(LPCSTR lpCmdLine)
 {
     if (lpCmdLine == NULL)
@@ -70,6 +71,7 @@ static void ReadStoredRefresh(LPCSTR lpszValueName, int* lpRefresh)
         *lpRefresh = stored;
 }
 
+// The mode of the command line, with its stored rate kept within 60 to 120 Hz.
 void SelectMode(LPCSTR lpCmdLine, MODESELECTION* lpMode)
 {
     if (lpCmdLine == NULL)
@@ -93,6 +95,7 @@ void SelectMode(LPCSTR lpCmdLine, MODESELECTION* lpMode)
         lpMode->refresh = 60;
 }
 
+// The entry: picks the mode, creates the window and runs the message loop.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     (void)hPrevInstance;

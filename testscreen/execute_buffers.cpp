@@ -90,11 +90,13 @@ static DWORD WriteStateStream(LPBYTE lpData, DWORD capacity, const RENDERSTATE* 
     return length;
 }
 
+// Writes the background's render states.
 DWORD WriteBackgroundStates(LPBYTE lpData, DWORD capacity)
 {
     return WriteStateStream(lpData, capacity, backgroundStates, STATE_COUNT(backgroundStates));
 }
 
+// Writes a cube face's render states with its texture.
 DWORD WriteCubeStates(LPBYTE lpData, DWORD capacity, D3DTEXTUREHANDLE hTexture)
 {
     RENDERSTATE states[STATE_COUNT(cubeStates)];
@@ -103,6 +105,7 @@ DWORD WriteCubeStates(LPBYTE lpData, DWORD capacity, D3DTEXTUREHANDLE hTexture)
     return WriteStateStream(lpData, capacity, states, STATE_COUNT(states));
 }
 
+// Writes the vertices, a copying process-vertices instruction, the triangles and the exit.
 DWORD WriteTriangleStream(LPBYTE lpData, DWORD capacity, int triangles, int vertices, const D3DTLVERTEX* lpVertices,
                           D3DEXECUTEDATA* lpExecuteData)
 {
@@ -211,11 +214,13 @@ static int RunStateBuffer(TestScreenState* lpState, const RENDERSTATE* lpStates,
     return 1;
 }
 
+// Runs the background's render states in a scene of their own.
 int BackgroundStateBuffer(TestScreenState* lpState)
 {
     return RunStateBuffer(lpState, backgroundStates, STATE_COUNT(backgroundStates), &backgroundCaptions);
 }
 
+// Runs a cube face's render states, with its texture, in a scene of their own.
 int CubeStateBuffer(TestScreenState* lpState, D3DTEXTUREHANDLE hTexture)
 {
     RENDERSTATE states[STATE_COUNT(cubeStates)];
@@ -224,6 +229,7 @@ int CubeStateBuffer(TestScreenState* lpState, D3DTEXTUREHANDLE hTexture)
     return RunStateBuffer(lpState, states, STATE_COUNT(states), &cubeCaptions);
 }
 
+// Writes vertices and triangles into the triangle buffer and sets its execute data.
 int FillTriangleBuffer(TestScreenState* lpState, int triangles, int vertices, const D3DTLVERTEX* lpVertices)
 {
     LPDIRECT3DEXECUTEBUFFER lpBuffer = lpState->lpTriangleBuffer;
@@ -252,6 +258,7 @@ int FillTriangleBuffer(TestScreenState* lpState, int triangles, int vertices, co
     return 1;
 }
 
+// Runs the triangle buffer in a scene of its own.
 void DrawTriangles(TestScreenState* lpState)
 {
     HRESULT result = lpState->lpD3DDevice->BeginScene();
@@ -265,6 +272,7 @@ void DrawTriangles(TestScreenState* lpState)
         ReportError(ErrorText(result), "DrawTriangles: EndScene");
 }
 
+// Draws the four ramps.
 void DrawBackground(void)
 {
     if (!BackgroundStateBuffer(&testScreen)) {
@@ -282,6 +290,7 @@ void DrawBackground(void)
     DrawTriangles(&testScreen);
 }
 
+// Draws the six faces of the cube, each with its own texture.
 void DrawCube(TestScreenState* lpState)
 {
     if (lpState->lpCubeVertices == NULL)
@@ -314,6 +323,7 @@ static HRESULT CreateExecuteBuffer(TestScreenState* lpState, DWORD size, LPDIREC
     return result;
 }
 
+// Makes the state buffer and the triangle buffer; answers the triangle buffer's result.
 HRESULT CreateExecuteBuffers(TestScreenState* lpState)
 {
     lpState->stateBufferSize = STATE_BUFFER_SIZE;
@@ -325,6 +335,7 @@ HRESULT CreateExecuteBuffers(TestScreenState* lpState)
     return CreateExecuteBuffer(lpState, lpState->triangleBufferSize, &lpState->lpTriangleBuffer);
 }
 
+// Makes the Direct3D device on the back buffer, its viewport and the execute buffers.
 int CreateDirect3DObjects(TestScreenState* lpState)
 {
     HRESULT result = E_FAIL;
@@ -367,6 +378,7 @@ int CreateDirect3DObjects(TestScreenState* lpState)
     return 1;
 }
 
+// Releases the execute buffers, the viewport, the device and the Direct3D interface.
 void ReleaseDirect3DObjects(TestScreenState* lpState)
 {
     if (lpState->lpStateBuffer != NULL)

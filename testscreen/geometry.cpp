@@ -56,6 +56,7 @@ static BOOL ReadSurfaceSize(LPDIRECTDRAWSURFACE lpSurface, int* lpWidth, int* lp
     return TRUE;
 }
 
+// Reads the screen size from the back buffer, else the front buffer; 0 when neither answers.
 void GetScreenSize(TestScreenState* lpState, int* lpWidth, int* lpHeight)
 {
     *lpWidth = 0;
@@ -76,6 +77,7 @@ static void SetBandVertex(LPD3DTLVERTEX lpVertex, float x, float y, D3DCOLOR col
     lpVertex->tv = tv;
 }
 
+// Writes the 24 vertices of the four ramps for a screen of the given size.
 void BuildBackgroundBands(LPD3DTLVERTEX lpVertices, int width, int height)
 {
     float bandHeight = (float)height * 0.25f;
@@ -93,6 +95,7 @@ void BuildBackgroundBands(LPD3DTLVERTEX lpVertices, int width, int height)
     }
 }
 
+// Writes the ramps for the size of the surfaces.
 void BuildBackgroundVertices(TestScreenState* lpState, LPD3DTLVERTEX lpVertices)
 {
     int width;
@@ -101,6 +104,7 @@ void BuildBackgroundVertices(TestScreenState* lpState, LPD3DTLVERTEX lpVertices)
     BuildBackgroundBands(lpVertices, width, height);
 }
 
+// Writes the cube for this frame, turned by the current angle, for a screen of the given size.
 void UpdateCubeForScreen(TestScreenState* lpState, int width, int height)
 {
     LPD3DTLVERTEX lpVertices = lpState->lpCubeVertices;
@@ -119,6 +123,7 @@ void UpdateCubeForScreen(TestScreenState* lpState, int width, int height)
                 (float)height * 0.25f);
 }
 
+// Writes the cube for this frame at the size of the surfaces.
 void UpdateCubeVertices(TestScreenState* lpState)
 {
     if (lpState->lpCubeVertices == NULL)
@@ -129,6 +134,7 @@ void UpdateCubeVertices(TestScreenState* lpState)
     UpdateCubeForScreen(lpState, width, height);
 }
 
+// Turns the vertices about all three axes by the current angle, then advances it a degree.
 void RotateVertices(TestScreenState* lpState, LPD3DTLVERTEX lpVertices, int count)
 {
     MATRIX4 rotateX;
@@ -149,6 +155,7 @@ void RotateVertices(TestScreenState* lpState, LPD3DTLVERTEX lpVertices, int coun
     lpState->rotationAngle += 1.0f;
 }
 
+// Scales and offsets x and y of the vertices onto the screen.
 void MapToScreen(LPD3DTLVERTEX lpVertices, int count, float xOffset, float yOffset, float xScale, float yScale)
 {
     for (int i = 0; i < count; i++) {
@@ -157,6 +164,7 @@ void MapToScreen(LPD3DTLVERTEX lpVertices, int count, float xOffset, float yOffs
     }
 }
 
+// A rotation by the angle in degrees about one axis (1 x, 2 y, 4 z); another code gives the identity.
 void MakeRotation(MATRIX4* lpMatrix, float angle, int axis)
 {
     // Degrees to radians with the float constants, the product kept in double.
@@ -188,6 +196,7 @@ void MakeRotation(MATRIX4* lpMatrix, float angle, int axis)
     }
 }
 
+// D = A . B; D may be A or B.
 void MultiplyMatrix(MATRIX4* lpDest, const MATRIX4* lpA, const MATRIX4* lpB)
 {
     // Into a temporary first, so the destination may be either factor.
@@ -203,6 +212,7 @@ void MultiplyMatrix(MATRIX4* lpDest, const MATRIX4* lpA, const MATRIX4* lpB)
     CopyMatrix(lpDest, &product);
 }
 
+// Multiplies the vertex position by the upper-left 3x3 block.
 void TransformVertex(const MATRIX4* lpMatrix, const D3DTLVERTEX* lpSource, LPD3DTLVERTEX lpDest)
 {
     float x = lpSource->sx;
@@ -215,6 +225,7 @@ void TransformVertex(const MATRIX4* lpMatrix, const D3DTLVERTEX* lpSource, LPD3D
     lpDest->sz = lpMatrix->m[2][0] * x + lpMatrix->m[2][1] * y + lpMatrix->m[2][2] * z;
 }
 
+// Sets the matrix to the identity.
 void IdentityMatrix(MATRIX4* lpMatrix)
 {
     ZeroMatrix(lpMatrix);
@@ -222,11 +233,13 @@ void IdentityMatrix(MATRIX4* lpMatrix)
         lpMatrix->m[i][i] = 1.0f;
 }
 
+// Copies a matrix.
 void CopyMatrix(MATRIX4* lpDest, const MATRIX4* lpSource)
 {
     memcpy(lpDest, lpSource, sizeof *lpDest);
 }
 
+// Sets every entry of the matrix to 0.
 void ZeroMatrix(MATRIX4* lpMatrix)
 {
     memset(lpMatrix, 0, sizeof *lpMatrix);

@@ -16,12 +16,14 @@
 #define SMALL_FONT_HEIGHT 12
 #define LARGE_FONT_MIN_WIDTH 640  // widths above this get the large font
 
+// The overlay font's cell height for a mode of the given width.
 int OverlayFontHeight(int modeWidth)
 {
     // Only the widest mode, 800x600, has room for the large font.
     return modeWidth > LARGE_FONT_MIN_WIDTH ? LARGE_FONT_HEIGHT : SMALL_FONT_HEIGHT;
 }
 
+// Where an inner span starts when centred in an outer one, a half pixel to the right.
 int CentredOffset(LONG outer, LONG inner)
 {
     return (int)((double)(outer - inner) * 0.5 + 0.5);
@@ -70,6 +72,7 @@ static LPDIRECTDRAWSURFACE CreateTextSurface(TestScreenState* lpState, LONG widt
     return lpSurface;
 }
 
+// Creates the overlay font and the two text surfaces; 0 when a surface is missing.
 int CreateOverlay(TestScreenState* lpState)
 {
     lpState->hOverlayFont = CreateOverlayFont(lpState->width);
@@ -106,6 +109,7 @@ int CreateOverlay(TestScreenState* lpState)
     return 1;
 }
 
+// Prints the mode line into its surface and measures it.
 int DrawModeLine(TestScreenState* lpState)
 {
     char line[MODE_LINE_BUFFER];
@@ -123,6 +127,7 @@ int DrawModeLine(TestScreenState* lpState)
     return 1;
 }
 
+// Prints the banner centred over the prompt into the banner surface.
 int DrawBanner(TestScreenState* lpState)
 {
     HDC hdc = NULL;
@@ -157,6 +162,7 @@ static void CopyTextSurface(TestScreenState* lpState, LPDIRECTDRAWSURFACE lpSour
     }
 }
 
+// Reprints the text and copies it, black left out, onto the back buffer.
 int BlitOverlay(TestScreenState* lpState)
 {
     DrawModeLine(lpState);

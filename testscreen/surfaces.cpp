@@ -9,11 +9,13 @@
 #define EXCLUSIVE_FULLSCREEN (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_NOWINDOWCHANGES)
 #define SCREEN_BIT_DEPTH 16
 
+// Packs a mode: width in bits 0-11, height in 12-23, bit count in 24-31.
 DWORD PackDisplayMode(DWORD width, DWORD height, DWORD bitCount)
 {
     return (width & 0xFFF) | ((height & 0xFFF) << 12) | ((bitCount & 0xFF) << 24);
 }
 
+// Creates the primary surface with one back buffer.
 int CreatePrimarySurface(TestScreenState* lpState)
 {
     DDSURFACEDESC ddsd;
@@ -31,6 +33,7 @@ int CreatePrimarySurface(TestScreenState* lpState)
     return 1;
 }
 
+// Gets the back buffer attached to the primary surface.
 int GetBackBuffer(TestScreenState* lpState)
 {
     DDSCAPS caps;
@@ -46,6 +49,7 @@ int GetBackBuffer(TestScreenState* lpState)
     return 1;
 }
 
+// Takes the board exclusively, switches the mode and creates the surfaces and the overlay.
 int CreateSurfaces(TestScreenState* lpState)
 {
     DDSURFACEDESC ddsd;
@@ -77,6 +81,7 @@ int CreateSurfaces(TestScreenState* lpState)
     return 1;
 }
 
+// The surfaces, then the Direct3D objects; reports which failed.
 int InitSurfaces(void)
 {
     if (!CreateSurfaces(&testScreen)) {
@@ -90,6 +95,7 @@ int InitSurfaces(void)
     return 1;
 }
 
+// Fills a whole surface with one colour; 0 when there is no surface.
 HRESULT FillSurface(TestScreenState* lpState, LPDIRECTDRAWSURFACE lpSurface, DWORD color)
 {
     if (lpSurface == NULL)
@@ -106,6 +112,7 @@ HRESULT FillSurface(TestScreenState* lpState, LPDIRECTDRAWSURFACE lpSurface, DWO
     return lpSurface->Blt(&rect, NULL, NULL, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
 }
 
+// Shows the back buffer; lost surfaces are restored and cleared, and the frame dropped.
 int FlipSurfaces(TestScreenState* lpState)
 {
     if (lpState->lpFrontBuffer == NULL)
@@ -119,12 +126,14 @@ int FlipSurfaces(TestScreenState* lpState)
             lpState->lpBackBuffer->Restore();
         FillSurface(lpState, lpState->lpFrontBuffer, 0);
         FillSurface(lpState, lpState->lpBackBuffer, 0);
+        RestoreTextures();
     } else if (ddrval != DD_OK) {
         ReportError(ErrorText(ddrval), "FlipSurfaces: Flip");
     }
     return 1;
 }
 
+// Releases the text surfaces and the flipping pair.
 void ReleaseSurfaces(TestScreenState* lpState)
 {
     if (lpState->lpModeLineSurface != NULL)
@@ -142,6 +151,7 @@ void ReleaseSurfaces(TestScreenState* lpState)
     lpState->bBackBufferAttached = FALSE;
 }
 
+// Gives the board its mode back and releases every object, the DirectDraw object last.
 void ReleaseDisplay(TestScreenState* lpState)
 {
     if (lpState->lpDD == NULL)

@@ -181,6 +181,9 @@ void ZeroMatrix(MATRIX4* lpMatrix);
 void LoadBitmapFile(LPCSTR lpszPath, BITMAP* lpImage);
 int CreateTextureFromBitmap(TestScreenState* lpState, BITMAP* lpImage, LPDIRECTDRAWSURFACE* lplpSurface,
                             D3DTEXTUREHANDLE* lpHandle, BOOL bColorKeyed);
+// Gives the video-memory textures their memory and pictures back after the
+// board lost its surfaces.
+void RestoreTextures(void);
 void ReleaseTextures(TestScreenState* lpState);
 
 // ---------------------------------------------------------------------------

@@ -29,6 +29,7 @@ static const TEXTUREFILE textureFiles[TEXTURE_COUNT] = {
     {"\\VAULT1.BMP", FALSE}, {"\\DESERT.BMP", FALSE}, {"\\RACER.BMP", FALSE},
 };
 
+// The failure report: one line to the debug output, and a quit request with -1.
 void ReportError(LPCSTR lpszMessage, LPCSTR lpszCaption)
 {
     char line[512];
@@ -39,17 +40,20 @@ void ReportError(LPCSTR lpszMessage, LPCSTR lpszCaption)
     PostQuitMessage(-1);
 }
 
+// The text of a DirectDraw or Direct3D result: "UNKNOWN" for every code.
 LPCSTR ErrorText(HRESULT result)
 {
     (void)result;
     return "UNKNOWN";
 }
 
+// True once a failure was reported.
 BOOL FailureReported(void)
 {
     return failureReported;
 }
 
+// Allocates a vertex array of the given number of triangles, freeing an earlier one.
 int AllocateVertexArray(LPD3DTLVERTEX* lplpVertices, int triangles)
 {
     if (*lplpVertices != NULL)
@@ -85,6 +89,7 @@ static int LoadTexture(HWND hWnd, TestScreenState* lpState, LPCSTR lpszWindowsDi
     return 1;
 }
 
+// Loads the six bitmaps of the Windows directory into the textures of the cube's faces.
 int LoadTextures(HWND hWnd, TestScreenState* lpState)
 {
     char windowsDirectory[WINDOWS_DIRECTORY_BUFFER];
@@ -98,6 +103,7 @@ int LoadTextures(HWND hWnd, TestScreenState* lpState)
     return 1;
 }
 
+// Draws and presents one frame.
 void RenderFrame(void)
 {
     FillSurface(&testScreen, testScreen.lpBackBuffer, 0);
@@ -108,6 +114,7 @@ void RenderFrame(void)
     FlipSurfaces(&testScreen);
 }
 
+// Frees the images and vertex arrays, and gives the display back once the device was ready.
 void CleanUp(TestScreenState* lpState)
 {
     for (int i = 0; i < lpState->textureCount && i < TEXTURE_COUNT; i++) {
@@ -151,6 +158,7 @@ static void StartUp(HWND hWnd)
     RenderFrame();
 }
 
+// Q quits, P draws a frame, R stops or restarts the animation.
 void OnKey(HWND hWnd, WPARAM charCode)
 {
     switch ((BYTE)(charCode & 0xFF)) {
@@ -183,6 +191,7 @@ static void OnDestroy(HWND hWnd)
     PostQuitMessage(failureReported ? -1 : 0);
 }
 
+// The window procedure.
 LRESULT CALLBACK TestWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -210,6 +219,7 @@ LRESULT CALLBACK TestWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+// Registers the window class and creates the window, which runs the start-up.
 int InitApplication(HINSTANCE hInstance)
 {
     WNDCLASSEXA wc;

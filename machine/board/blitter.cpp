@@ -29,13 +29,35 @@ bool Overlaps(const PixelBlock& target, int x, int y, const PixelBlock& source, 
     return std::less<>()(targetStart, sourceEnd) && std::less<>()(sourceStart, targetEnd);
 }
 
+// Copies a row, leaving pixels equal to the key unwritten. Four pixels at a
+// time in one 64-bit word, without branches: text and sprites alternate
+// between keyed and drawn pixels too often for a branch to be predicted.
+void CopyRowSkippingColour(uint16_t* out, const uint16_t* in, int count, uint16_t keyed) {
+    constexpr uint64_t kLanes = 0x0001000100010001ull;
+    constexpr uint64_t kLow15 = 0x7FFF * kLanes;
+    const uint64_t pattern = keyed * kLanes;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint64_t source;
+        uint64_t target;
+        std::memcpy(&source, in + i, sizeof(source));
+        std::memcpy(&target, out + i, sizeof(target));
+        const uint64_t difference = source ^ pattern;  // zero in keyed lanes
+        // Bit 15 of a lane is set when the lane is not zero; adding 0x7FFF
+        // to its low 15 bits cannot carry into the next lane.
+        const uint64_t notKeyed = (((difference & kLow15) + kLow15) | difference) & ~kLow15;
+        const uint64_t drawn = (notKeyed >> 15) * 0xFFFF;  // whole lanes
+        target = (source & drawn) | (target & ~drawn);
+        std::memcpy(out + i, &target, sizeof(target));
+    }
+    for (; i < count; ++i)
+        if (in[i] != keyed) out[i] = in[i];
+}
+
 void CopyRowKeyed(uint16_t* out, const uint16_t* in, int count, KeyMode mode, const ColorKeyRange& key) {
     if (mode == KeyMode::Source) {
         if (key.low == key.high) {
-            // A select rather than a branch: text and sprites alternate
-            // between keyed and drawn pixels too often to predict.
-            const uint16_t keyed = key.low;
-            for (int i = 0; i < count; ++i) out[i] = in[i] == keyed ? out[i] : in[i];
+            CopyRowSkippingColour(out, in, count, key.low);
         } else {
             for (int i = 0; i < count; ++i)
                 if (!key.Contains(in[i])) out[i] = in[i];

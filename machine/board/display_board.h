@@ -28,7 +28,7 @@ public:
     // The mode the device runs: the one a program set, else the desktop's.
     DisplayMode CurrentMode() const { return mode_; }
     bool SupportsMode(const DisplayMode& mode) const;
-    // Switches the mode; a real change loses every surface in video memory.
+    // Switches the mode; a real change loses every frame buffer surface.
     void SetMode(const DisplayMode& mode);
     // Back to the desktop's mode.
     void RestoreMode() { SetMode(driver_.desktopMode); }
@@ -44,8 +44,9 @@ public:
     uint32_t TotalVideoMemory() const { return frameBuffer_.TotalBytes() + textures_.TotalBytes(); }
     uint32_t FreeVideoMemoryBytes() const { return frameBuffer_.FreeBytes() + textures_.FreeBytes(); }
 
-    // Surfaces remember the generation they were made or restored in; a
-    // surface of an older generation has lost its memory.
+    // Frame buffer surfaces remember the generation they were made or
+    // restored in; one of an older generation has lost its memory. Texture
+    // memory is never taken.
     uint64_t SurfaceGeneration() const { return generation_; }
     void LoseSurfaces() { ++generation_; }
 

@@ -13,7 +13,8 @@ struct IDirectDrawSurface;
 namespace brontar::platform {
 
 // The memory of a surface made by this platform's DirectDraw, for the
-// rasteriser. Valid while the surface lives and is not lost.
+// rasteriser. Valid while the surface lives and is not lost, and only until
+// the next Flip of its chain: a flip moves the memory between the surfaces.
 struct SurfaceMemory {
     uint16_t* pixels = nullptr;  // RGB565, first row
     int32_t width = 0;

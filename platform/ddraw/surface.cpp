@@ -94,7 +94,10 @@ machine::PixelBlock DirectDrawSurface::Pixels() const {
 }
 
 bool DirectDrawSurface::Lost() const {
-    return orphaned_ || (buffer_.videoMemory && generation_ != session_->board->SurfaceGeneration());
+    // Texture memory is the board's own; only the frame buffer is taken when
+    // another program takes the display or the mode changes.
+    const bool inFrameBuffer = buffer_.videoMemory && buffer_.heap == machine::VideoHeap::FrameBuffer;
+    return orphaned_ || (inFrameBuffer && generation_ != session_->board->SurfaceGeneration());
 }
 
 HRESULT DirectDrawSurface::CheckPixelsUsable() const {
@@ -191,6 +194,7 @@ HRESULT DirectDrawSurface::GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) {
 
 HRESULT DirectDrawSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDDSurfaceDesc) {
     if (lpDDSurfaceDesc == nullptr || lpDDSurfaceDesc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
+    if (machine::FaultRequested("GetSurfaceDesc")) return DDERR_GENERIC;
     FillDescription(lpDDSurfaceDesc);
     return DD_OK;
 }

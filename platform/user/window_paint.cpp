@@ -10,10 +10,6 @@ namespace brontar::platform {
 
 namespace {
 
-RECT ClientRect(const Window& window) {
-    return RECT{0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
-}
-
 RECT Union(const RECT& a, const RECT& b) {
     return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};

@@ -42,8 +42,9 @@ std::optional<machine::RgbPicture> CaptureWindowPicture(HWND handle) {
     Window* window = LookUpWindow(handle);
     if (window == nullptr) return std::nullopt;
     machine::RgbPicture picture;
-    picture.width = static_cast<int>(window->rect.right - window->rect.left);
-    picture.height = static_cast<int>(window->rect.bottom - window->rect.top);
+    RECT client = ClientRect(*window);
+    picture.width = static_cast<int>(client.right);
+    picture.height = static_cast<int>(client.bottom);
     picture.rgb.assign(static_cast<size_t>(picture.width) * picture.height * 3, 0);
     // The desktop shows windows without the board's gamma.
     static const machine::GammaTable widen(machine::DisplayGamma{1.0f, 1.0f, 1.0f});

@@ -41,6 +41,12 @@ struct Window {
     std::vector<HDC> deviceContexts;  // handed out by GetDC and BeginPaint, not yet released
 };
 
+// The window's client area in its own coordinates: 0, 0 to its size
+// (windows have no frame here).
+inline RECT ClientRect(const Window& window) {
+    return RECT{0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
+}
+
 // The live window of a handle; null for a handle that names none.
 Window* LookUpWindow(HWND handle);
 

@@ -126,6 +126,19 @@ TEST(Blitter, SourceKeySkipsKeyedPixelsAndDestinationKeyOnlyReplacesKeyed) {
     EXPECT_EQ(under[3], 0x7777);
 }
 
+TEST(Blitter, SourceKeyHoldsAcrossWholeWordsAndTheRowsTail) {
+    // Eleven pixels: two groups of four and a tail of three. Every third
+    // pixel is the key 0x8001 (a value with both outer bits set).
+    uint16_t source[11];
+    uint16_t target[11];
+    for (int i = 0; i < 11; ++i) {
+        source[i] = i % 3 == 0 ? 0x8001 : static_cast<uint16_t>(0x0100 + i);
+        target[i] = 0x7777;
+    }
+    CopyPixels({target, 11, 1, 22}, 0, 0, {source, 11, 1, 22}, {0, 0, 11, 1}, KeyMode::Source, {0x8001, 0x8001});
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(target[i], i % 3 == 0 ? 0x7777 : 0x0100 + i) << i;
+}
+
 TEST(Blitter, OverlappingCopyWithinOneBlockReadsBeforeWriting) {
     // Two rows of 4 pixels with a pitch of 6 pixels.
     uint16_t pixels[12] = {1, 2, 3, 4, 0, 0, 5, 6, 7, 8, 0, 0};

@@ -20,7 +20,7 @@ DDBLTFX FillEffects(DWORD colour) {
 
 TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     UseFaults("SetCooperativeLevel@1;SetDisplayMode@1;GetDisplayMode@1;EnumDisplayModes@1;GetCaps@1;"
-              "CreateSurface@1;GetAttachedSurface@1;Lock@1;Blt@1;BltFast@1;Flip@1;SetColorKey@1");
+              "CreateSurface@1;GetAttachedSurface@1;GetSurfaceDesc@1;Lock@1;Blt@1;BltFast@1;Flip@1;SetColorKey@1");
     IDirectDraw* directDraw = CreateBoard();
     const DWORD exclusive = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN;
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), exclusive), DDERR_GENERIC);
@@ -47,6 +47,8 @@ TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     EXPECT_EQ(back, nullptr);
     back = BackBufferOf(front);
     DDSURFACEDESC locked = Description();
+    EXPECT_EQ(back->GetSurfaceDesc(&locked), DDERR_GENERIC);
+    EXPECT_EQ(back->GetSurfaceDesc(&locked), DD_OK);
     EXPECT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_GENERIC);
     DDBLTFX effects = FillEffects(0);
     EXPECT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects), DDERR_GENERIC);
@@ -69,6 +71,9 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &text), DD_OK);
     IDirectDrawSurface* system = nullptr;
     ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, &system), DD_OK);
+    IDirectDrawSurface* texture = nullptr;
+    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
+    SetPixel(texture, 7, 7, 0x1234);
 
     const uint64_t frames = brontar::machine::PresentedFrameCount();
     ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
@@ -77,7 +82,9 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     EXPECT_EQ(brontar::machine::PresentedFrameCount(), frames + 1);  // the lost flip showed nothing
 
     for (IDirectDrawSurface* surface : {front, back, text}) EXPECT_EQ(surface->IsLost(), DDERR_SURFACELOST);
+    // System memory and the board's texture memory keep their surfaces.
     EXPECT_EQ(system->IsLost(), DD_OK);
+    EXPECT_EQ(PixelAt(texture, 7, 7), 0x1234);
     DDSURFACEDESC locked = Description();
     EXPECT_EQ(back->Lock(nullptr, &locked, 0, nullptr), DDERR_SURFACELOST);
     DDBLTFX effects = FillEffects(0);
@@ -87,7 +94,6 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     HDC dc = nullptr;
     EXPECT_EQ(text->GetDC(&dc), DDERR_SURFACELOST);
     EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
-    // System memory is never lost.
     EXPECT_EQ(system->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects), DD_OK);
 
     // Restoring the front buffer brings its back buffer back, without content.
@@ -100,13 +106,14 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(brontar::machine::PresentedFrameCount(), frames + 2);
 
+    texture->Release();
     system->Release();
     text->Release();
     front->Release();
     directDraw->Release();
 }
 
-TEST_F(LostSurfaces, AModeSwitchLosesSurfacesAndPrimariesOnlyComeBackInTheirMode) {
+TEST_F(LostSurfaces, AModeSwitchLosesFrameBufferSurfacesAndPrimariesOnlyComeBackInTheirMode) {
     IDirectDraw* directDraw = CreateExclusiveBoard();
     IDirectDrawSurface* front = nullptr;
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
@@ -114,8 +121,7 @@ TEST_F(LostSurfaces, AModeSwitchLosesSurfacesAndPrimariesOnlyComeBackInTheirMode
     ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(800, 600, 16), DD_OK);
     EXPECT_EQ(front->IsLost(), DDERR_SURFACELOST);
-    EXPECT_EQ(texture->IsLost(), DDERR_SURFACELOST);
-    EXPECT_EQ(texture->Restore(), DD_OK);
+    EXPECT_EQ(texture->IsLost(), DD_OK);  // texture memory is the board's own
     EXPECT_EQ(front->Restore(), DDERR_WRONGMODE);
     ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16), DD_OK);
     EXPECT_EQ(front->Restore(), DD_OK);

@@ -274,3 +274,40 @@ TEST_F(Surfaces, ReleasingTheFrontBufferFreesAnUnreleasedBackBuffersMemory) {
     back->Release();
     directDraw->Release();
 }
+
+TEST_F(Surfaces, ALockedTexturesDescriptionMakesItsVideoMemoryTwin) {
+    IDirectDraw* directDraw = CreateExclusiveBoard();
+    DDSURFACEDESC description = Description();
+    description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+    description.dwWidth = 61;  // odd: rows are padded
+    description.dwHeight = 2;
+    description.ddsCaps.dwCaps = DDSCAPS_SYSTEMMEMORY | DDSCAPS_TEXTURE;
+    description.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    description.ddpfPixelFormat.dwFlags = DDPF_RGB;
+    description.ddpfPixelFormat.dwRGBBitCount = 16;
+    description.ddpfPixelFormat.dwRBitMask = 0xF800;
+    description.ddpfPixelFormat.dwGBitMask = 0x07E0;
+    description.ddpfPixelFormat.dwBBitMask = 0x001F;
+    IDirectDrawSurface* source = nullptr;
+    ASSERT_EQ(directDraw->CreateSurface(&description, &source, nullptr), DD_OK);
+
+    DDSURFACEDESC locked = Description();
+    ASSERT_EQ(source->Lock(nullptr, &locked, 0, nullptr), DD_OK);
+    EXPECT_EQ(locked.lPitch, 124);  // 122 bytes padded to 4
+    source->Unlock(nullptr);
+
+    locked.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
+    locked.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_ALLOCONLOAD;
+    IDirectDrawSurface* video = nullptr;
+    ASSERT_EQ(directDraw->CreateSurface(&locked, &video, nullptr), DD_OK);
+    DDSURFACEDESC twin = Description();
+    ASSERT_EQ(video->GetSurfaceDesc(&twin), DD_OK);
+    EXPECT_EQ(twin.dwWidth, 61u);
+    EXPECT_EQ(twin.dwHeight, 2u);
+    EXPECT_EQ(twin.lPitch, 128);  // 122 bytes padded to 8
+    EXPECT_EQ(twin.ddsCaps.dwCaps & (DDSCAPS_TEXTURE | DDSCAPS_ALLOCONLOAD | DDSCAPS_VIDEOMEMORY),
+              DWORD(DDSCAPS_TEXTURE | DDSCAPS_ALLOCONLOAD | DDSCAPS_VIDEOMEMORY));
+    video->Release();
+    source->Release();
+    directDraw->Release();
+}

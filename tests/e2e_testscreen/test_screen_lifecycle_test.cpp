@@ -2,6 +2,7 @@
 // lines of every start-up failure.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,6 +30,22 @@ bool LoggedInOrder(const std::string& log, const std::vector<std::string>& lines
     return true;
 }
 
+size_t ReportCount(const std::string& log) {
+    size_t count = 0;
+    for (size_t at = log.find("ReportError ["); at != std::string::npos; at = log.find("ReportError [", at + 1))
+        ++count;
+    return count;
+}
+
+// A test name from the faults of a case: "CreateSurface@4" is CreateSurface_4.
+template <typename Case>
+std::string FaultsName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name = info.param.faults;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
 }  // namespace
 
 TEST(TestScreenLifecycle, QuitKeysAndClicksEndWithStatusZero) {
@@ -47,8 +64,9 @@ TEST(TestScreenLifecycle, StopStepAndRestartTheAnimation) {
     RunResult run = machine.Run({"/640x480"}, "wait 2 frames; key r; wait 400 ms; key p; key P; wait 400 ms; key q");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.frames.size(), 4u);
-    // R again restarts the timer's frames; other keys do nothing.
-    run = machine.Run({"/640x480"}, "wait 1 frames; key R; wait 300 ms; key x; key 1; key r; wait 3 frames; key q");
+    // R again restarts the timer's frames (the script waits for the fourth
+    // frame in all); other keys do nothing.
+    run = machine.Run({"/640x480"}, "wait 1 frames; key R; wait 300 ms; key x; key 1; key r; wait 4 frames; key q");
     EXPECT_EQ(run.status, 0);
     EXPECT_GE(run.frames.size(), 4u);
 }
@@ -98,6 +116,8 @@ struct StartupFailure {
     std::vector<std::string> reports;
 };
 
+void PrintTo(const StartupFailure& failure, std::ostream* out) { *out << failure.faults; }
+
 class TestScreenStartupFailure : public ::testing::TestWithParam<StartupFailure> {};
 
 TEST_P(TestScreenStartupFailure, ReportsAndEndsWithStatus255BeforeAnyFrame) {
@@ -105,11 +125,13 @@ TEST_P(TestScreenStartupFailure, ReportsAndEndsWithStatus255BeforeAnyFrame) {
     const RunResult run = machine.Run({"/640x480"}, "wait 3 frames; key q", GetParam().faults);
     EXPECT_EQ(run.status, 255) << run.log;
     EXPECT_TRUE(LoggedInOrder(run.log, GetParam().reports)) << run.log;
+    EXPECT_EQ(ReportCount(run.log), GetParam().reports.size()) << run.log;
     EXPECT_TRUE(run.frames.empty());
 }
 
 const std::string kSurfaces = Report(kTitle, "Error creating surfaces");
 const std::string kNoDirectX = Report(kTitle, "DirectX not installed.");
+const std::string kObjects = Report(kTitle, "Error unable to create Direct3D Objects\\n");
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, TestScreenStartupFailure,
@@ -119,11 +141,18 @@ INSTANTIATE_TEST_SUITE_P(
         StartupFailure{"DirectDrawCreate@2", {kNoDirectX}},
         StartupFailure{"GetCaps", {kNoDirectX}},
         StartupFailure{"EnumDisplayModes", {kNoDirectX}},
+        StartupFailure{"CreateDirect3D", {Report(kTitle, "Direct3D drivers not installed.")}},
+        StartupFailure{"EnumDevices",
+                       {Report(kTitle, "Error enumerating DirectX drivers\\nBrontar 3D drivers not installed.")}},
         StartupFailure{"GetDisplayMode", {Report("CreateSurfaces: GetDisplayMode", "UNKNOWN"), kSurfaces}},
         StartupFailure{"SetCooperativeLevel", {Report("CreateSurfaces: SetCooperativeLevel", "UNKNOWN"), kSurfaces}},
         StartupFailure{"SetDisplayMode", {Report("CreateSurfaces: SetDisplayMode", "UNKNOWN"), kSurfaces}},
         StartupFailure{"CreateSurface@1", {Report("Primary Surface Creation", "UNKNOWN"), kSurfaces}},
         StartupFailure{"GetAttachedSurface", {Report("Get Back Surface Attached", "UNKNOWN"), kSurfaces}},
+        StartupFailure{"CreateDevice", {Report("CreateDirect3DObjects: QueryInterface", "UNKNOWN"), kObjects}},
+        StartupFailure{"CreateViewport", {Report("CreateDirect3DObjects: CreateViewport", "UNKNOWN"), kObjects}},
+        StartupFailure{"AddViewport", {Report("CreateDirect3DObjects: AddViewport", "UNKNOWN"), kObjects}},
+        StartupFailure{"SetViewport", {kObjects}},  // no report of its own
         // Surfaces: primary, mode line, banner, then each texture's system
         // and video memory copies.
         StartupFailure{"CreateSurface@4",
@@ -137,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                         Report("\\BRNLOGO.BMP", "Error creating texture handle")}},
         StartupFailure{"Lock@1",
                        {Report("Could not Lock on lpSrcTexture", "UNKNOWN"),
-                        Report("\\CASTLE.BMP", "Error creating texture handle")}}));
+                        Report("\\CASTLE.BMP", "Error creating texture handle")}}),
+    FaultsName<StartupFailure>);
 
 TEST(TestScreenBoard, WithoutTheBoardDirectXIsNotInstalled) {
     TestScreenMachine machine;
@@ -183,10 +213,56 @@ TEST(TestScreenBoard, NameInCapitalsCountsAndTheLastMatchWins) {
     EXPECT_EQ(run.status, 0) << run.log;
 }
 
-TEST(TestScreenFrameFailures, FailedFlipIsReportedAndEndsWith255) {
+struct FrameFailure {
+    const char* faults;
+    std::vector<std::string> reports;  // the first reports, in order
+};
+
+void PrintTo(const FrameFailure& failure, std::ostream* out) { *out << failure.faults; }
+
+class TestScreenFrameFailure : public ::testing::TestWithParam<FrameFailure> {};
+
+TEST_P(TestScreenFrameFailure, ReportsAndEndsWithStatus255) {
     TestScreenMachine machine;
-    const RunResult run = machine.Run({"/640x480"}, "wait 5 frames; key q", "Flip@2");
-    EXPECT_EQ(run.status, 255);
-    EXPECT_TRUE(run.Logged(Report("FlipSurfaces: Flip", "UNKNOWN"))) << run.log;
-    EXPECT_EQ(run.frames.size(), 1u);
+    const RunResult run = machine.Run({"/640x480"}, "wait 5 frames; key q", GetParam().faults);
+    EXPECT_EQ(run.status, 255) << run.log;
+    EXPECT_TRUE(LoggedInOrder(run.log, GetParam().reports)) << run.log;
+}
+
+const std::string kBackgroundState = Report(kTitle, "Error unable to create Background Direct3D State Buffer\\n");
+const std::string kBackgroundTriangles = Report(kTitle, "Error unable to create Background Direct3D Tri Buffer\\n");
+
+// Per frame: the background's state buffer, then its triangle buffer, then
+// state and triangle buffer for each face, each in a scene of its own.
+INSTANTIATE_TEST_SUITE_P(
+    Faults, TestScreenFrameFailure,
+    ::testing::Values(
+        FrameFailure{"ExecuteBufferLock@1", {Report("BackgroundStateBuffer: Lock", "UNKNOWN"), kBackgroundState}},
+        FrameFailure{"ExecuteBufferUnlock@1", {Report("BackgroundStateBuffer: Unlock", "UNKNOWN"), kBackgroundState}},
+        FrameFailure{"BeginScene@1", {Report("BackgroundStateBuffer: BeginScene", "UNKNOWN"), kBackgroundState}},
+        FrameFailure{"Execute@1", {Report("BackgroundStateBuffer: Execute", "UNKNOWN"), kBackgroundState}},
+        FrameFailure{"EndScene@1", {Report("BackgroundStateBuffer: EndScene", "UNKNOWN"), kBackgroundState}},
+        FrameFailure{"ExecuteBufferLock@2",
+                     {Report(kTitle, "Error Triangle Buffer Lock failed\\n"), kBackgroundTriangles}},
+        FrameFailure{"ExecuteBufferUnlock@2",
+                     {Report(kTitle, "Error Triangle Buffer Unlock failed\\n"), kBackgroundTriangles}},
+        FrameFailure{"SetExecuteData@2",
+                     {Report(kTitle, "Error SetExecuteData for triangles failed\\n"), kBackgroundTriangles}},
+        FrameFailure{"BeginScene@2", {Report("DrawTriangles: BeginScene", "UNKNOWN")}},
+        FrameFailure{"Execute@2", {Report("DrawTriangles: Execute", "UNKNOWN")}},
+        FrameFailure{"EndScene@2", {Report("DrawTriangles: EndScene", "UNKNOWN")}},
+        FrameFailure{"Execute@3",
+                     {Report("CubeStateBuffer: Execute", "UNKNOWN"),
+                      Report(kTitle, "Error unable to create Cube Direct3D State Buffer\\n")}},
+        FrameFailure{"Flip@2", {Report("FlipSurfaces: Flip", "UNKNOWN")}}),
+    FaultsName<FrameFailure>);
+
+TEST(TestScreenFrameFailures, UnexaminedTextureStepsLeaveTheFaceUntextured) {
+    TestScreenMachine machine;
+    for (const char* faults : {"GetHandle", "TextureLoad", "CreateTexture", "SetColorKey"}) {
+        const RunResult run = machine.Run({"/640x480"}, "wait 2 frames; key q", faults);
+        EXPECT_EQ(run.status, 0) << faults << '\n' << run.log;
+        EXPECT_EQ(ReportCount(run.log), 0u) << faults << '\n' << run.log;
+        EXPECT_GE(run.frames.size(), 2u) << faults;
+    }
 }

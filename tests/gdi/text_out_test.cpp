@@ -112,6 +112,50 @@ TEST(TextDrawing, TextSitsInItsCellBelowTheTopLeftPoint) {
     EXPECT_LE(left, 13);
 }
 
+TEST(TextDrawing, AlignmentMovesTheCellAroundThePoint) {
+    // The opaque cell shows where the text went: width w, height 24, ascent 19.
+    struct Case {
+        UINT align;
+        int32_t left, top;  // expected cell corner for the point 100, 30 (w filled in below)
+    };
+    ScopedDC measure(brontar::platform::CreateMeasuringDC());
+    ScopedFont font(24);
+    SelectObject(measure, font);
+    SIZE size{};
+    GetTextExtentPoint32A(measure, "Hz", 2, &size);
+    const int32_t w = size.cx;
+    const Case cases[] = {{TA_LEFT | TA_TOP, 100, 30},
+                          {TA_RIGHT | TA_TOP, 100 - w, 30},
+                          {TA_CENTER | TA_TOP, 100 - w / 2, 30},
+                          {TA_LEFT | TA_BASELINE, 100, 30 - 19},
+                          {TA_LEFT | TA_BOTTOM, 100, 30 - 24}};
+    for (const Case& c : cases) {
+        GuardedSurface surface(200, 60, kScene);
+        ScopedDC dc(surface);
+        SelectObject(dc, font);
+        UseOverlayAttributes(dc);
+        EXPECT_EQ(SetTextAlign(dc, c.align), static_cast<UINT>(TA_TOP | TA_LEFT));
+        EXPECT_TRUE(TextOutA(dc, 100, 30, "Hz", 2));
+        EXPECT_NE(surface.At(c.left, c.top), kScene) << c.align;
+        EXPECT_NE(surface.At(c.left + w - 1, c.top + 23), kScene) << c.align;
+        EXPECT_EQ(surface.At(c.left - 1, c.top), kScene) << c.align;
+        EXPECT_EQ(surface.At(c.left + w, c.top + 23), kScene) << c.align;
+        EXPECT_EQ(surface.At(c.left, c.top - 1), kScene) << c.align;
+        EXPECT_EQ(surface.At(c.left, c.top + 24), kScene) << c.align;
+    }
+}
+
+TEST(TextDrawing, DeviceCapsOfASixteenBitNinetySixDpiSurface) {
+    GuardedSurface surface(64, 48, kScene);
+    ScopedDC dc(surface);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+    EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 16);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 64);
+    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 48);
+    EXPECT_EQ(GetDeviceCaps(reinterpret_cast<HDC>(0x55), LOGPIXELSY), 0);
+}
+
 TEST(TextDrawing, OpaqueFillsExactlyTheRectangle) {
     GuardedSurface surface(40, 20, kScene);
     ScopedDC dc(surface);

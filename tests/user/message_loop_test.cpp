@@ -1,5 +1,6 @@
 // The message queue: posting order, the quit request, timers, sending.
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 #include "tests/user/user_test_support.h"
@@ -178,6 +179,18 @@ TEST_F(MessageLoopTest, TimerComesOncePerPeriod) {
     }
     // Four messages take four periods: not fewer (no early timers).
     EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+    KillTimer(window, 1);
+}
+
+TEST_F(MessageLoopTest, WaitingForATimerSleeps) {
+    HWND window = Make();
+    SetTimer(window, 1, 150, nullptr);
+    std::clock_t before = std::clock();
+    MSG message;
+    ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+    // A spinning wait would burn the whole 150 ms of processor time.
+    EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 20);
     KillTimer(window, 1);
 }
 

@@ -1,0 +1,32 @@
+// The Direct3D devices the board offers, as machine.ini describes them.
+#pragma once
+
+#include <d3d.h>
+
+#include <string>
+#include <vector>
+
+namespace brontar::platform {
+
+struct Direct3DDeviceInfo {
+    GUID guid{};
+    std::string name;         // what EnumDevices reports as the name
+    std::string description;  // what EnumDevices reports as the description
+    D3DDEVICEDESC hardware{};  // the hardware description
+    D3DDEVICEDESC software{};  // the software emulation description
+};
+
+// The [direct3d] section's devices in order; by default the board's
+// "Direct3D HAL". Unreadable entries are skipped with a diagnostic.
+std::vector<Direct3DDeviceInfo> ReadDirect3DDevices();
+
+// The device with this identity, if the machine lists one.
+bool FindDirect3DDevice(REFGUID guid, Direct3DDeviceInfo* out);
+
+// What the board's rasteriser can do, as a device description.
+D3DDEVICEDESC BoardDeviceDescription();
+
+// Most bytes one execute buffer may hold on the board.
+inline constexpr DWORD kMaxExecuteBufferSize = 1 << 20;
+
+}  // namespace brontar::platform
