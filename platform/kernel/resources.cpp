@@ -8,6 +8,7 @@
 
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/module_table.h"
+#include "platform/kernel/text_encoding.h"
 
 namespace brontar::platform {
 namespace {
@@ -17,25 +18,6 @@ constexpr uint16_t kJapanese = 0x0411;
 
 uint16_t ReadWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t ReadDword(const uint8_t* p) { return ReadWord(p) | (static_cast<uint32_t>(ReadWord(p + 2)) << 16); }
-
-// Appends the UTF-8 form of one code point.
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // String id of a string-table block: (block - 1) * 16 + slot. Returns the
 // slot's UTF-16 text as UTF-8, or false when the slot is empty or the block
@@ -50,15 +32,9 @@ bool StringFromBlock(const ResourceEntry& block, UINT id, std::string& text) {
         if (static_cast<size_t>(end - p) < length * 2u) return false;
         if (slot == id % 16) {
             if (length == 0) return false;
-            for (uint16_t i = 0; i < length; ++i) {
-                uint32_t unit = ReadWord(p + i * 2);
-                if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < length) {
-                    uint32_t low = ReadWord(p + (i + 1) * 2);
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-                AppendUtf8(text, unit);
-            }
+            std::u16string units(length, u'\0');
+            for (uint16_t i = 0; i < length; ++i) units[i] = static_cast<char16_t>(ReadWord(p + i * 2));
+            text = Utf16ToUtf8(units);
             return true;
         }
         p += length * 2;

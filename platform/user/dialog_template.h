@@ -35,7 +35,5 @@ struct DialogTemplateData {
 // extended templates), with a diagnostic naming what is missing.
 std::optional<DialogTemplateData> ParseDialogTemplate(const void* data, size_t size);
 
-// UTF-8 text of UTF-16 code units.
-std::string Utf16ToUtf8(const std::u16string& text);
 
 }  // namespace brontar::platform
