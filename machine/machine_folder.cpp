@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "machine/default_machine.h"
+#include "machine/dos_path.h"
 #include "machine/file_io.h"
 
 namespace brontar::machine {
@@ -28,10 +29,11 @@ void CreateMachineDefaults(const fs::path& folder) {
     if (ec) throw MachineError("cannot create machine folder " + folder.string() + ": " + ec.message());
     CreateFileIfMissing(MachineIniPath(folder), DefaultMachineIni());
     CreateFileIfMissing(RegistryFilePath(folder), DefaultRegistryFile());
-    const fs::path driveC = DriveRootPath(folder, 'c');
-    fs::create_directories(driveC / "WINDOWS" / "SYSTEM", ec);
+    // Drive files are found as DOS finds them, in any case: a user's
+    // "Autoexec.bat" is the boot file, and no second one is made beside it.
+    fs::create_directories(*MapDosPath(folder, "C:\\WINDOWS\\SYSTEM"), ec);
     if (ec) throw MachineError("cannot create drive C: in " + folder.string() + ": " + ec.message());
-    CreateFileIfMissing(driveC / "AUTOEXEC.BAT", DefaultAutoexecBat());
+    CreateFileIfMissing(*MapDosPath(folder, "C:\\AUTOEXEC.BAT"), DefaultAutoexecBat());
 }
 
 fs::path MachineFolderPath() {

@@ -106,7 +106,10 @@ void RunTest(HWND hwnd, int gammaMode)
     else
         wsprintfA(arguments, "/%dx%d", width, height);
     if (gammaMode) {
-        pageState.savedGammaTestRate = (LONG)GetRefreshRate(640, 480);
+        // A second gamma test finds the 60 Hz the first one forced: the rate
+        // to put back is still the one saved before the first.
+        if (pageState.savedGammaTestRate == 0)
+            pageState.savedGammaTestRate = (LONG)GetRefreshRate(640, 480);
         SetRefreshRate(60, 640, 480);
     }
     if (havePath)

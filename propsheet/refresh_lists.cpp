@@ -190,8 +190,13 @@ void OnRateSelected(HWND hwnd)
     int height;
     LONG current;
 
-    if (rate > 0 && GetSelectedResolution(hwnd, IDC_RESOLUTION_LIST, &width, &height))
+    if (rate > 0 && GetSelectedResolution(hwnd, IDC_RESOLUTION_LIST, &width, &height)) {
         SetRefreshRate((DWORD)rate, width, height);
+        // The user's own 640x480 pick replaces the rate a gamma test saved,
+        // so apply does not put the older rate over it.
+        if (width == 640 && height == 480)
+            pageState.savedGammaTestRate = 0;
+    }
     current = (LONG)GetRefreshRate(640, 480);
     if (current != pageState.tracked640x480Rate) {
         pageState.tracked640x480Rate = current;

@@ -1,10 +1,11 @@
 #include "platform/ddraw/direct_draw.h"
 
+#include <d3d.h>
+
 #include <cstring>
 
 #include "machine/faults.h"
 #include "platform/ddraw/direct3d_bridge.h"
-#include "platform/ddraw/direct3d_iids.h"
 #include "platform/ddraw/surface_creation.h"
 #include "platform/ddraw/surface_format.h"
 #include "platform/ddraw/unsupported.h"
@@ -97,7 +98,7 @@ HRESULT DirectDraw::QueryInterface(REFIID riid, LPVOID* ppvObj) {
         *ppvObj = static_cast<IDirectDraw*>(this);
         return DD_OK;
     }
-    if (riid == kDirect3DInterface) {
+    if (riid == IID_IDirect3D) {
         const Direct3DBridge& bridge = GetDirect3DBridge();
         return bridge.createDirect3D ? bridge.createDirect3D(this, ppvObj) : E_NOINTERFACE;
     }

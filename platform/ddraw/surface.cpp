@@ -1,10 +1,11 @@
 #include "platform/ddraw/surface.h"
 
+#include <d3d.h>
+
 #include <cstring>
 #include <set>
 
 #include "machine/faults.h"
-#include "platform/ddraw/direct3d_iids.h"
 #include "platform/ddraw/surface_format.h"
 #include "platform/ddraw/unsupported.h"
 #include "platform/gdi/surface_dc.h"
@@ -147,11 +148,11 @@ HRESULT DirectDrawSurface::QueryInterface(REFIID riid, LPVOID* ppvObj) {
         return DD_OK;
     }
     const Direct3DBridge& bridge = GetDirect3DBridge();
-    if (riid == kDirect3DTextureInterface)
+    if (riid == IID_IDirect3DTexture)
         return bridge.createTexture ? bridge.createTexture(this, ppvObj) : E_NOINTERFACE;
     // Any other identity may name a Direct3D device made on this surface.
     if (riid == IID_IDirectDraw || riid == IID_IDirectDrawPalette || riid == IID_IDirectDrawClipper ||
-        riid == kDirect3DInterface)
+        riid == IID_IDirect3D)
         return E_NOINTERFACE;
     return bridge.createDevice ? bridge.createDevice(this, riid, ppvObj) : E_NOINTERFACE;
 }

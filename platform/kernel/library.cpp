@@ -60,11 +60,16 @@ void* OwnSymbol(void* handle, const std::string& hostPath, const char* name) {
     return symbol;
 }
 
+// The compiled resources a module carries, handed out by its exported
+// BrontarResources function.
 std::vector<ResourceEntry> ReadModuleResources(void* handle, const std::string& hostPath) {
-    auto* data = static_cast<const uint8_t*>(OwnSymbol(handle, hostPath, "BrontarResourceData"));
-    auto* size = static_cast<const unsigned long*>(OwnSymbol(handle, hostPath, "BrontarResourceSize"));
-    if (data == nullptr || size == nullptr) return {};
-    return ParseResourceImage(data, *size);
+    using ResourcesEntry = const unsigned char* (*)(unsigned long* size);
+    auto resources = reinterpret_cast<ResourcesEntry>(OwnSymbol(handle, hostPath, "BrontarResources"));
+    if (resources == nullptr) return {};
+    unsigned long size = 0;
+    const unsigned char* image = resources(&size);
+    if (image == nullptr) return {};
+    return ParseResourceImage(image, size);
 }
 
 std::string DirectoryOf(const std::string& dosPath) {

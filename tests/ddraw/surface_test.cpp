@@ -1,5 +1,7 @@
 // Surfaces: flipping chains, flips and presentation, locks, reference
 // counts and video memory.
+#include <d3d.h>
+
 #include "machine/display/presentation.h"
 #include "tests/ddraw/ddraw_fixture.h"
 
@@ -309,5 +311,26 @@ TEST_F(Surfaces, ALockedTexturesDescriptionMakesItsVideoMemoryTwin) {
               DWORD(DDSCAPS_TEXTURE | DDSCAPS_ALLOCONLOAD | DDSCAPS_VIDEOMEMORY));
     video->Release();
     source->Release();
+    directDraw->Release();
+}
+
+TEST_F(Surfaces, Direct3DInterfacesAreReachedThroughQueryInterface) {
+    IDirectDraw* directDraw = CreateExclusiveBoard();
+    IUnknown* direct3D = nullptr;
+    ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D, reinterpret_cast<void**>(&direct3D)), DD_OK);
+    ASSERT_NE(direct3D, nullptr);
+    direct3D->Release();
+
+    IDirectDrawSurface* texture = nullptr;
+    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, &texture), DD_OK);
+    IUnknown* textureInterface = nullptr;
+    ASSERT_EQ(texture->QueryInterface(IID_IDirect3DTexture, reinterpret_cast<void**>(&textureInterface)), DD_OK);
+    textureInterface->Release();
+    // No device has the all-zero identity.
+    void* device = reinterpret_cast<void*>(1);
+    EXPECT_EQ(texture->QueryInterface(GUID_NULL, &device), E_NOINTERFACE);
+    EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(texture->QueryInterface(IID_IDirectDraw, &device), E_NOINTERFACE);
+    texture->Release();
     directDraw->Release();
 }

@@ -139,3 +139,13 @@ TEST(DosPath, RootedPathUsesTheBootDrive) {
     EXPECT_EQ(MapDosPath(machine.folder(), "\\AUTOEXEC.BAT", 'D'), machine.folder() / "drives/d/AUTOEXEC.BAT");
     EXPECT_FALSE(MapDosPath(machine.folder(), "/etc/passwd").has_value());
 }
+
+TEST(MachineFolder, RepairFindsDriveFilesInAnyCase) {
+    TempMachine machine;
+    WriteFileText(machine.driveC() / "Autoexec.bat", "REM mine\r\n");
+    std::filesystem::create_directories(machine.driveC() / "Windows" / "System");
+    CreateMachineDefaults(machine.folder());
+    EXPECT_FALSE(fs::exists(machine.driveC() / "AUTOEXEC.BAT"));
+    EXPECT_FALSE(fs::exists(machine.driveC() / "WINDOWS"));
+    EXPECT_EQ(ReadFileText(machine.driveC() / "Autoexec.bat"), "REM mine\r\n");
+}

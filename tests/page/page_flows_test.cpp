@@ -171,6 +171,19 @@ TEST_F(PageFlowTest, ApplyAfterAGammaTestThenCancelKeepsTheRestoredRate) {
     EXPECT_EQ(GetRefreshRate(640, 480), 75u);
 }
 
+TEST_F(PageFlowTest, TwoGammaTestsThenApplyPutTheUsersRateBack) {
+    SetRefreshRate(75, 640, 480);
+    RunPage({Click(IDC_TEST_GAMMA), Click(IDC_TEST_GAMMA), Apply()});
+    EXPECT_EQ(GetRefreshRate(640, 480), 75u);
+}
+
+TEST_F(PageFlowTest, ARatePickedAfterAGammaTestIsNotUndoneByApply) {
+    SetRefreshRate(75, 640, 480);
+    RunPage({Click(IDC_TEST_GAMMA), Select(IDC_RESOLUTION_LIST, "640 x 480"), Select(IDC_RATE_LIST, "85 Hz"),
+             Apply()});
+    EXPECT_EQ(GetRefreshRate(640, 480), 85u);
+}
+
 TEST_F(PageFlowTest, RateResetNeedsYesAndCannotBeCancelled) {
     SetRefreshRate(75, 640, 480);
     SetRefreshRate(60, 800, 600);

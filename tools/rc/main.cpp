@@ -12,7 +12,7 @@ namespace {
 void PrintUsage(std::ostream& out) {
     out << "usage: brontar-rc SCRIPT.rc [--res FILE.res] [--source FILE.cpp]\n"
            "Compiles a resource script (UTF-8) into a 32-bit .res image and/or C++ source\n"
-           "defining BrontarResourceData and BrontarResourceSize.\n";
+           "whose exported function BrontarResources hands the image to the platform.\n";
 }
 
 // Writes bytes aside, then renames over the target, so a failed run leaves

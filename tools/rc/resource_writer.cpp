@@ -180,7 +180,9 @@ std::vector<uint8_t> EncodeResources(const ResourceScript& script) {
 
 std::string EmitResourceSource(const std::vector<uint8_t>& image, const std::string& scriptName) {
     std::string source = "// Compiled from " + scriptName + " by the resource compiler; do not edit.\n";
-    source += "extern \"C\" __attribute__((visibility(\"default\"))) const unsigned char BrontarResourceData[] = {";
+    // The image stays private to its module; the exported function hands it
+    // out, so modules that each carry one never share a data symbol.
+    source += "static const unsigned char kResourceImage[] = {";
     char number[8];
     for (size_t i = 0; i < image.size(); ++i) {
         if (i % 16 == 0) source += "\n   ";
@@ -188,8 +190,8 @@ std::string EmitResourceSource(const std::vector<uint8_t>& image, const std::str
         source += number;
     }
     source += "\n};\n";
-    source += "extern \"C\" __attribute__((visibility(\"default\"))) const unsigned long BrontarResourceSize = "
-              "sizeof(BrontarResourceData);\n";
+    source += "extern \"C\" __attribute__((visibility(\"default\"))) const unsigned char* BrontarResources("
+              "unsigned long* size) {\n    *size = sizeof(kResourceImage);\n    return kResourceImage;\n}\n";
     return source;
 }
 

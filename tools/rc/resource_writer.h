@@ -14,8 +14,8 @@ namespace brontar::rc {
 // fit its 16-bit length or a string id is declared twice for one language.
 std::vector<uint8_t> EncodeResources(const ResourceScript& script);
 
-// C++ source that defines the image as the exported data symbols
-// BrontarResourceData and BrontarResourceSize.
+// C++ source that carries the image privately and exports the function
+// `const unsigned char* BrontarResources(unsigned long* size)` that hands it out.
 std::string EmitResourceSource(const std::vector<uint8_t>& image, const std::string& scriptName);
 
 // UTF-16 code units of UTF-8 text. Throws ScriptError on malformed UTF-8.
