@@ -38,14 +38,12 @@ int GetBackBuffer(TestScreenState* lpState)
 {
     DDSCAPS caps;
     caps.dwCaps = DDSCAPS_BACKBUFFER;
-    lpState->bBackBufferAttached = FALSE;
     HRESULT ddrval = lpState->lpFrontBuffer->GetAttachedSurface(&caps, &lpState->lpBackBuffer);
     if (ddrval != DD_OK) {
         lpState->lpBackBuffer = NULL;
         ReportError(ErrorText(ddrval), "Get Back Surface Attached");
         return 0;
     }
-    lpState->bBackBufferAttached = TRUE;
     return 1;
 }
 
@@ -140,7 +138,9 @@ void ReleaseSurfaces(TestScreenState* lpState)
         lpState->lpModeLineSurface->Release();
     if (lpState->lpBannerSurface != NULL)
         lpState->lpBannerSurface->Release();
-    if (lpState->lpBackBuffer != NULL && !lpState->bBackBufferAttached)
+    // The back buffer came with a reference of its own from
+    // GetAttachedSurface; it goes before the primary surface it belongs to.
+    if (lpState->lpBackBuffer != NULL)
         lpState->lpBackBuffer->Release();
     if (lpState->lpFrontBuffer != NULL)
         lpState->lpFrontBuffer->Release();
@@ -148,7 +148,6 @@ void ReleaseSurfaces(TestScreenState* lpState)
     lpState->lpBannerSurface = NULL;
     lpState->lpBackBuffer = NULL;
     lpState->lpFrontBuffer = NULL;
-    lpState->bBackBufferAttached = FALSE;
 }
 
 // Gives the board its mode back and releases every object, the DirectDraw object last.

@@ -49,8 +49,7 @@ typedef struct tagTestScreenState {
     // Display objects
     LPDIRECTDRAW lpDD;
     LPDIRECTDRAWSURFACE lpFrontBuffer;  // primary surface, created with one back buffer
-    LPDIRECTDRAWSURFACE lpBackBuffer;   // drawing surface; Direct3D renders into it
-    BOOL bBackBufferAttached;           // back buffer came with the primary and is released with it
+    LPDIRECTDRAWSURFACE lpBackBuffer;   // drawing surface, attached to the primary; Direct3D renders into it
 
     // Overlay
     LPDIRECTDRAWSURFACE lpModeLineSurface;
