@@ -25,14 +25,14 @@ namespace {
 
 // Writes the content into a new file beside the target and flushes it;
 // returns its path. Throws MachineError, leaving nothing behind.
-std::filesystem::path WriteBeside(const std::filesystem::path& path, std::string_view content) {
+std::filesystem::path WriteBeside(const std::filesystem::path& path, std::string_view content, bool executable) {
     const std::filesystem::path temporary = path.string() + ".new-" + std::to_string(getpid());
     const auto fail = [&](const char* step) {
         const std::string reason = std::strerror(errno);
         ::unlink(temporary.c_str());
         throw MachineError(std::string(step) + " " + path.string() + ": " + reason);
     };
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, executable ? 0755 : 0644);
     if (fd < 0) fail("cannot create a file beside");
     size_t written = 0;
     while (written < content.size()) {
@@ -60,15 +60,15 @@ std::filesystem::path WriteBeside(const std::filesystem::path& path, std::string
 
 }  // namespace
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
-    const std::filesystem::path temporary = WriteBeside(path, content);
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view content, bool executable) {
+    const std::filesystem::path temporary = WriteBeside(path, content, executable);
     if (::rename(temporary.c_str(), path.c_str()) != 0) FailPlacing(temporary, path);
 }
 
 bool CreateFileIfMissing(const std::filesystem::path& path, std::string_view content) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) return false;
-    const std::filesystem::path temporary = WriteBeside(path, content);
+    const std::filesystem::path temporary = WriteBeside(path, content, false);
     // link() refuses to replace an existing file, unlike rename().
     const bool created = ::link(temporary.c_str(), path.c_str()) == 0;
     if (!created && errno != EEXIST) FailPlacing(temporary, path);

@@ -13,8 +13,9 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // Writes the content beside the target, flushes it to disk and renames it over
 // the target, so a reader sees the old file or the new one, never a part.
-// Throws MachineError on failure; the old file is then untouched.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+// Throws MachineError on failure; the old file is then untouched. An
+// executable file gets mode 0755, any other 0644.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view content, bool executable = false);
 
 // Creates the file with the content only when nothing is at the path: the
 // content is written beside and linked into place, so two processes creating

@@ -1,9 +1,8 @@
 #include "machine/install_monitor.h"
 
-#include <system_error>
 
-#include "machine/dos_path.h"
 #include "machine/file_io.h"
+#include "machine/install_files.h"
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
 #include "machine/registry/registry_store.h"
@@ -50,38 +49,16 @@ void InstallMonitorKeys(const fs::path& folder, const MachineIni& ini, std::ostr
     out << "monitor: " << kDescription << " at HKEY_LOCAL_MACHINE\\" << deviceKey << '\n';
 }
 
-// Writes the file when its content differs (aside, then renamed over it).
-void InstallFile(const fs::path& path, const std::string& content, std::ostream& out) {
-    if (ReadWholeFile(path) == content) return;
-    WriteFileAtomically(path, content);
-    out << "installed " << path.string() << '\n';
-}
-
-// The host folder of the Windows system directory, created when missing.
-fs::path SystemFolder(const fs::path& folder, const MachineIni& ini) {
-    const std::string directory = ini.GetOr("windows", "directory", "C:\\WINDOWS");
-    const std::string bootDrive = ini.GetOr("windows", "bootdrive", "C");
-    const auto mapped = MapDosPath(folder, directory + "\\SYSTEM", bootDrive.empty() ? 'C' : bootDrive[0]);
-    if (!mapped) throw MachineError("the Windows directory '" + directory + "' in machine.ini is not a DOS path");
-    std::error_code ec;
-    fs::create_directories(*mapped, ec);
-    if (ec) throw MachineError("cannot create " + mapped->string() + ": " + ec.message());
-    return *mapped;
-}
-
 }  // namespace
 
 void InstallMonitorAndSupportLibraries(const fs::path& folder, const fs::path& binDir, std::ostream& out) {
     const MachineIni ini = MachineIni::Parse(ReadWholeFile(MachineIniPath(folder)).value_or(std::string()));
     InstallMonitorKeys(folder, ini, out);
-    const fs::path system = SystemFolder(folder, ini);
-    InstallFile(system / "qorhlp16.dll", kHelperText, out);
+    const fs::path system = WindowsHostFolder(folder, "SYSTEM");
+    InstallContent(EntryIgnoringCase(system, "qorhlp16.dll"), kHelperText, out);
     // Installed under the name the page is linked against, so a page loaded
     // from the Windows system directory finds it beside itself.
-    if (const auto library = ReadWholeFile(binDir / "hgi1init.dll"))
-        InstallFile(system / "hgi1init.dll", *library, out);
-    else
-        out << "hgi1init: " << (binDir / "hgi1init.dll").string() << " not found, not installed\n";
+    InstallBuildOutput(binDir / "hgi1init.dll", system, "hgi1init.dll", out);
 }
 
 }  // namespace brontar::machine
