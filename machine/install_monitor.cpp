@@ -1,6 +1,5 @@
 #include "machine/install_monitor.h"
 
-
 #include "machine/file_io.h"
 #include "machine/install_files.h"
 #include "machine/machine_folder.h"
