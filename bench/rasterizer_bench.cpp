@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "machine/board/rasterizer.h"
+#include "tests/rasterizer/canvas.h"
 
 namespace {
 
 using namespace brontar::machine;
+using testing::Vertex;
 
 constexpr int32_t kWidth = 800, kHeight = 600;
 constexpr double kPixels = double(kWidth) * kHeight;
@@ -44,21 +46,10 @@ void ReportFillRate(benchmark::State& state, double pixelsPerIteration) {
     state.counters["memset_Mpix/s"] = MemsetMegapixelsPerSecond();
 }
 
-RasterVertex Corner(float x, float y, uint32_t color, float u, float v, float rhw = 1) {
-    RasterVertex vertex;
-    vertex.x = x;
-    vertex.y = y;
-    vertex.rhw = rhw;
-    vertex.color = color;
-    vertex.u = u;
-    vertex.v = v;
-    return vertex;
-}
-
 // Two triangles covering the whole screen.
 void DrawScreen(Screen& screen, const RasterState& state, float farRhw) {
-    const RasterVertex a = Corner(0, 0, 0xFF000000, 0, 0), b = Corner(kWidth, 0, 0xFFFF0000, 4, 0, farRhw),
-                       c = Corner(kWidth, kHeight, 0xFF00FF00, 4, 4, farRhw), d = Corner(0, kHeight, 0xFF0000FF, 0, 4);
+    const RasterVertex a = Vertex(0, 0, 0xFF000000, 0, 0), b = Vertex(kWidth, 0, 0xFFFF0000, 4, 0, farRhw),
+                       c = Vertex(kWidth, kHeight, 0xFF00FF00, 4, 4, farRhw), d = Vertex(0, kHeight, 0xFF0000FF, 0, 4);
     DrawTriangle(screen.Target(), {}, state, a, b, c);
     DrawTriangle(screen.Target(), {}, state, a, c, d);
 }
@@ -96,7 +87,9 @@ void BM_GouraudDithered(benchmark::State& state) {
 }
 BENCHMARK(BM_GouraudDithered);
 
-void BM_TexturedBilinearDithered(benchmark::State& state) {
+// A full-screen bilinear, dithered, perspective-corrected texture; farRhw
+// below 1 tilts the far edge away so the perspective divide varies.
+void DrawTexturedScreen(benchmark::State& state, float farRhw) {
     Screen screen;
     Texture256 texture;
     RasterState raster;
@@ -106,28 +99,16 @@ void BM_TexturedBilinearDithered(benchmark::State& state) {
     raster.filter = TextureFilter::Bilinear;
     raster.perspective = true;
     for (auto _ : state) {
-        DrawScreen(screen, raster, 1);
+        DrawScreen(screen, raster, farRhw);
         benchmark::ClobberMemory();
     }
     ReportFillRate(state, kPixels);
 }
+
+void BM_TexturedBilinearDithered(benchmark::State& state) { DrawTexturedScreen(state, 1); }
 BENCHMARK(BM_TexturedBilinearDithered);
 
-void BM_TexturedPerspectiveBilinear(benchmark::State& state) {
-    Screen screen;
-    Texture256 texture;
-    RasterState raster;
-    raster.cull = CullMode::None;
-    raster.dither = true;
-    raster.texture = &texture.texture;
-    raster.filter = TextureFilter::Bilinear;
-    raster.perspective = true;
-    for (auto _ : state) {
-        DrawScreen(screen, raster, 0.25f);
-        benchmark::ClobberMemory();
-    }
-    ReportFillRate(state, kPixels);
-}
+void BM_TexturedPerspectiveBilinear(benchmark::State& state) { DrawTexturedScreen(state, 0.25f); }
 BENCHMARK(BM_TexturedPerspectiveBilinear);
 
 // The rasteriser's share of one test-scene frame: four Gouraud bands over
@@ -153,13 +134,13 @@ void BM_TestSceneFrame(benchmark::State& state) {
     for (auto _ : state) {
         for (int i = 0; i < 4; ++i) {
             const float y0 = i * band, y1 = y0 + band;
-            const RasterVertex a = Corner(0, y0, 0xFF000000, 0, 0), b = Corner(right, y0, colors[i], 0, 0),
-                               c = Corner(right, y1, colors[i], 0, 0), d = Corner(0, y1, 0xFF000000, 0, 0);
+            const RasterVertex a = Vertex(0, y0, 0xFF000000, 0, 0), b = Vertex(right, y0, colors[i], 0, 0),
+                               c = Vertex(right, y1, colors[i], 0, 0), d = Vertex(0, y1, 0xFF000000, 0, 0);
             DrawTriangle(screen.Target(), {}, bands, a, b, c);
             DrawTriangle(screen.Target(), {}, bands, a, c, d);
         }
-        const RasterVertex a = Corner(faceRight, top, 0, 1, 1), b = Corner(left, top, 0, 0, 1),
-                           c = Corner(left, bottom, 0, 0, 0), d = Corner(faceRight, bottom, 0, 1, 0);
+        const RasterVertex a = Vertex(faceRight, top, 0, 1, 1), b = Vertex(left, top, 0, 0, 1),
+                           c = Vertex(left, bottom, 0, 0, 0), d = Vertex(faceRight, bottom, 0, 1, 0);
         DrawTriangle(screen.Target(), {}, face, a, b, c);
         DrawTriangle(screen.Target(), {}, face, a, c, d);
         benchmark::ClobberMemory();
