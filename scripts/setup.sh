@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
+  clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-liberation libpng-dev
 )
