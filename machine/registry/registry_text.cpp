@@ -511,6 +511,16 @@ void AppendKey(std::string& out, const RegistryKey& key, std::string& path, bool
     }
 }
 
+// A file of one key and everything below it.
+std::string KeyFile(const RegistryKey& key, std::string_view path, std::string_view header, WriteForm form) {
+    std::string out(header);
+    out += "\r\n";
+    std::string keyPath(path);
+    AppendKey(out, key, keyPath, true, form);
+    out += "\r\n";
+    return out;
+}
+
 }  // namespace
 
 std::string DescribeProblem(std::string_view file, const ParseProblem& problem) {
@@ -553,20 +563,11 @@ std::string SerialiseRegistry(const RegistryTree& tree) {
 }
 
 std::string SerialiseRegistryKey(const RegistryKey& key, std::string_view path) {
-    std::string out(kRegedit4Header);
-    out += "\r\n";
-    std::string keyPath(path);
-    AppendKey(out, key, keyPath, true, WriteForm::Exact);
-    out += "\r\n";
-    return out;
+    return KeyFile(key, path, kRegedit4Header, WriteForm::Exact);
 }
 
 std::string ExportRegistryKey(const RegistryKey& key, std::string_view path) {
-    std::string text(kVersion5Header);
-    text += "\r\n";
-    std::string keyPath(path);
-    AppendKey(text, key, keyPath, true, WriteForm::RegExport);
-    text += "\r\n";
+    const std::string text = KeyFile(key, path, kVersion5Header, WriteForm::RegExport);
     std::string bytes = "\xFF\xFE";
     bytes.reserve(2 + 2 * text.size());
     for (char c : text) {
