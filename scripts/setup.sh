@@ -7,7 +7,7 @@ packages=(
   clang libclang-rt-dev
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libfreetype-dev fonts-liberation libpng-dev
+  libsdl2-dev libfreetype-dev fonts-liberation fonts-vlgothic libpng-dev
 )
 
 missing=()
