@@ -45,7 +45,7 @@ std::string NextNumber(const reg::RegistryKey* parent, int first) {
 }
 
 void CopyInto(reg::RegistryKey& target, const reg::RegistryKey& source) {
-    for (const auto& [folded, value] : source.Values()) target.SetValue(value.name, value.type, value.data);
+    for (const auto& value : source.Values()) target.SetValue(value.name, value.type, value.data);
     for (const auto& [folded, subkey] : source.Subkeys()) CopyInto(target.CreateSubkey(subkey->Name()), *subkey);
 }
 

@@ -246,5 +246,34 @@ TEST_F(MonitorCommandTest, ThisDisplayImportsTheConnectedEdidOrSaysThereIsNone) 
     }
 }
 
+// The monitor's limits reach the page: at 800x600 the board's rows are 60 Hz
+// at 39 kHz, 75 Hz at 48 kHz and 85 Hz at 55 kHz; 31.5-48 kHz (read as 31-48)
+// and 50-90 Hz take the first two (48 is inside, bounds count) and refuse
+// 85 Hz by its 55 kHz alone.
+TEST_F(MonitorCommandTest, PanelOffersOnlyTheRatesTheImportedMonitorCanShow) {
+    ScopedEnvironment display("BRONTAR_DISPLAY", "headless");
+    ScopedEnvironment language("LANG", "en_US.UTF-8");
+    ASSERT_EQ(Run("monitor import " + (kData / "kestrel-win95.inf").string() + " 'Monitor\\KES1470'").status, 0);
+    const fs::path script = machine_.scratch() / "panel.script";
+    WriteFileText(script, "select 1036 800 x 600\ndump\n");
+    const RunResult run = Run("panel --script " + script.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // The dump's line of a control, whatever else it shows.
+    const auto control = [&](const std::string& id) {
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with(id + " ")) return line;
+        return std::string();
+    };
+    EXPECT_NE(control("1012").find("items=[\"60 Hz\",\"75 Hz\"]"), std::string::npos) << run.out;
+    EXPECT_NE(control("1036").find("\"800 x 600\"]"), std::string::npos);  // the largest listed, 1024 wide allows it
+    EXPECT_NE(control("1044").find("\"Kestrel KM-1470 14\\\" Colour Monitor\""), std::string::npos) << run.out;
+    EXPECT_NE(control("1028").find("\"90 Hz"), std::string::npos) << run.out;
+    EXPECT_NE(control("1045").find("\"50 Hz"), std::string::npos);
+    EXPECT_NE(control("1041").find("\"48 Khz"), std::string::npos);
+    EXPECT_NE(control("1046").find("\"31 Khz"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace brontar::testing
