@@ -57,6 +57,17 @@ void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     queue.posted.notify_all();
 }
 
+void PostToQueueFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG posted{window, message, wParam, lParam, MessageTime(), {0, 0}};
+    Queue& queue = TheQueue();
+    {
+        std::lock_guard lock(queue.mutex);
+        queue.messages.push_front(posted);
+        ++queue.sequence;
+    }
+    queue.posted.notify_all();
+}
+
 std::optional<MSG> TakePostedMessage(const MessageFilter& filter, bool remove) {
     Queue& queue = TheQueue();
     std::lock_guard lock(queue.mutex);
