@@ -154,6 +154,8 @@ BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
 HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+// The base units of the system font: width in the low word, height in the high.
+LONG WINAPI GetDialogBaseUnits(void);
 
 // ---- end of dialogs and controls -----------------------------------------
 
