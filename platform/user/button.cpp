@@ -193,6 +193,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        // A group box frames other controls: the pointer passes through it.
+        case WM_NCHITTEST:
+            if (ButtonType(hwnd) == BS_GROUPBOX) return HTTRANSPARENT;
+            break;
         case BM_GETCHECK: return state->check;
         case BM_SETCHECK: {
             WORD wanted = static_cast<WORD>(wParam);
@@ -206,6 +210,13 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             if (state->pushed != (wParam != 0)) InvalidateRect(hwnd, nullptr, FALSE);
             state->pushed = wParam != 0;
             return 0;
+        case BM_SETSTYLE: {
+            // The type changes (push button to default push button and back); the rest stays.
+            const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+            SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
+            if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        }
         case BM_CLICK:
         case WM_LBUTTONUP:
             if (IsWindowEnabled(hwnd)) Click(hwnd, *state);
