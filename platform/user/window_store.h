@@ -38,6 +38,7 @@ struct Window {
     std::vector<uint16_t> pixels;   // RGB565 store of the client area, for device contexts
     int pixelsWidth = 0;            // the store's size in pixels
     int pixelsHeight = 0;
+    std::vector<RECT> shownParts;   // the parts of the store shown over what lies below; empty: all of it
     std::vector<HDC> deviceContexts;  // handed out by GetDC and BeginPaint, not yet released
 };
 
@@ -67,6 +68,15 @@ bool AnyWindowOfClass(const WindowClass& windowClass);
 
 // Top-level windows in the order they were made.
 std::vector<HWND> TopLevelWindows();
+
+// The top-level window whose desktop window shows this one: the window's
+// top-level ancestor, then its owner's, up to a window without an owner.
+HWND DesktopRoot(HWND handle);
+
+// The visible top-level windows shown inside a root's desktop window on top
+// of it (owned pop-ups such as a dropped list or a message box), the most
+// recently made first.
+std::vector<HWND> OwnedPopupsTopFirst(HWND root);
 
 // Every window in the order they were made (parents before their children).
 std::vector<HWND> AllWindows();
