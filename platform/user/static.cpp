@@ -42,6 +42,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        // The pointer passes through a static to whatever lies below it.
+        case WM_NCHITTEST: return HTTRANSPARENT;
         case WM_PAINT: Paint(hwnd, *state); return 0;
         case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_SETTEXT: {
