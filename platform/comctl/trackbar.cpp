@@ -280,12 +280,7 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterTrackbarClass() {
-    WNDCLASSEXA trackbarClass{};
-    trackbarClass.cbSize = sizeof trackbarClass;
-    trackbarClass.style = CS_GLOBALCLASS;
-    trackbarClass.lpfnWndProc = TrackbarProc;
-    trackbarClass.lpszClassName = TRACKBAR_CLASSA;
-    RegisterClassExA(&trackbarClass);
+    RegisterControlClass(TRACKBAR_CLASSA, TrackbarProc);
 }
 
 // A drag: the thumb follows to the position, then is released there.

@@ -314,12 +314,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterButtonClass() {
-    WNDCLASSEXA buttonClass{};
-    buttonClass.cbSize = sizeof buttonClass;
-    buttonClass.style = CS_GLOBALCLASS;
-    buttonClass.lpfnWndProc = ButtonProc;
-    buttonClass.lpszClassName = "BUTTON";
-    RegisterClassExA(&buttonClass);
+    RegisterControlClass("BUTTON", ButtonProc);
 }
 
 bool UserClickButton(HWND button) {

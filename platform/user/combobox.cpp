@@ -400,18 +400,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterComboBoxClass() {
-    WNDCLASSEXA comboClass{};
-    comboClass.cbSize = sizeof comboClass;
-    comboClass.style = CS_GLOBALCLASS;
-    comboClass.lpfnWndProc = ComboBoxProc;
-    comboClass.lpszClassName = "COMBOBOX";
-    RegisterClassExA(&comboClass);
-    WNDCLASSEXA listClass{};
-    listClass.cbSize = sizeof listClass;
-    listClass.style = CS_GLOBALCLASS;
-    listClass.lpfnWndProc = ListProc;
-    listClass.lpszClassName = kListClass;
-    RegisterClassExA(&listClass);
+    RegisterControlClass("COMBOBOX", ComboBoxProc);
+    RegisterControlClass(kListClass, ListProc);
 }
 
 bool UserSelectComboItem(HWND combo, std::string_view text) {

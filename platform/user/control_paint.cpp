@@ -56,6 +56,15 @@ void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool
     DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &rect, format, nullptr);
 }
 
+void RegisterControlClass(const char* name, WNDPROC procedure) {
+    WNDCLASSEXA controlClass{};
+    controlClass.cbSize = sizeof controlClass;
+    controlClass.style = CS_GLOBALCLASS;
+    controlClass.lpfnWndProc = procedure;
+    controlClass.lpszClassName = name;
+    RegisterClassExA(&controlClass);
+}
+
 void NotifyParent(HWND control, WORD code) {
     HWND parent = GetParent(control);
     if (parent == nullptr) return;

@@ -63,6 +63,9 @@ HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage);
 // embossed: in the highlight colour one pixel down and right, then in grey.
 void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool enabled);
 
+// Registers a control class as the system's: global, with this procedure.
+void RegisterControlClass(const char* name, WNDPROC procedure);
+
 // Sends a WM_COMMAND notification from a control to its parent.
 void NotifyParent(HWND control, WORD code);
 
