@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "platform/user/user_input.h"
 #include "platform/user/window_pixels.h"
 #include "tests/support/temp_machine.h"
 
@@ -277,6 +278,50 @@ TEST_F(ComboInputTest, UpAndDownOnAClosedBoxStepTheSelection) {
     ASSERT_TRUE(Dropped());
     SetFocus(Item(31));
     EXPECT_FALSE(Dropped());
+}
+
+// The same controls driven as the user drives them: pointer actions at
+// points of the dialog, delivered to the window under the pointer (or the
+// capture) and dispatched from the queue.
+TEST_F(ComboInputTest, ThePointerOnTheDialogReachesTheControlsUnderIt) {
+    using brontar::platform::DeliverPointer;
+    using brontar::platform::MouseButton;
+    using brontar::platform::PointerAction;
+    auto act = [&](PointerAction action, LONG x, LONG y) {
+        DeliverPointer(dialog_, action, MouseButton::Left, POINT{x, y});
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    };
+    auto click = [&](LONG x, LONG y) {
+        act(PointerAction::Move, x, y);
+        act(PointerAction::Press, x, y);
+        act(PointerAction::Release, x, y);
+    };
+    // The combo box: 165,114 to 255,135 in the dialog. A click at its middle
+    // drops the list below it; a click on the third item (rows of 13 from
+    // 136) picks it.
+    click(210, 124);
+    ASSERT_TRUE(Dropped());
+    click(180, 136 + 2 * 13 + 6);
+    EXPECT_FALSE(Dropped());
+    EXPECT_EQ(Selection(), 2);
+
+    // The trackbar: 6,114 to 156,137; range 0 to 20, thumb centres 14 + (133 p + 10) / 20
+    // in the dialog. Drag the thumb from position 0 to the centre of 15.
+    HWND bar = Item(35);
+    SendMessageA(bar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 20));
+    act(PointerAction::Move, 14, 122);
+    act(PointerAction::Press, 14, 122);
+    act(PointerAction::Move, 114, 150);
+    act(PointerAction::Release, 114, 150);
+    EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 15);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // The check box inside the group box's rectangle: the group box lets the pointer through.
+    HWND box = Item(33);
+    MoveWindow(box, 20, 60, 90, 16, TRUE);
+    click(25, 68);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
 }  // namespace
