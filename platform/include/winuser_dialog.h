@@ -135,7 +135,12 @@ typedef struct tagNMHDR {
 #define CB_RESETCONTENT 0x014B
 #define CB_FINDSTRINGEXACT 0x0158
 #define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMHEIGHT 0x0154
+#define CB_GETDROPPEDSTATE 0x0157
 #define CBN_SELCHANGE 1
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
 
 // Creates a modeless dialog from a template in memory: the window, one child
 // per item (positions in dialog units scaled by the dialog font), then

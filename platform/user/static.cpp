@@ -60,12 +60,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterStaticClass() {
-    WNDCLASSEXA staticClass{};
-    staticClass.cbSize = sizeof staticClass;
-    staticClass.style = CS_GLOBALCLASS;
-    staticClass.lpfnWndProc = StaticProc;
-    staticClass.lpszClassName = "STATIC";
-    RegisterClassExA(&staticClass);
+    RegisterControlClass("STATIC", StaticProc);
 }
 
 bool DescribeStatic(HWND hwnd, ControlDescription* out) {
