@@ -215,13 +215,6 @@ LRESULT CALLBACK TabControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void RegisterTabControlClass() {
-    WNDCLASSEXA tabClass{};
-    tabClass.cbSize = sizeof tabClass;
-    tabClass.style = CS_GLOBALCLASS;
-    tabClass.lpfnWndProc = TabControlProc;
-    tabClass.lpszClassName = WC_TABCONTROLA;
-    RegisterClassExA(&tabClass);
-}
+void RegisterTabControlClass() { RegisterControlClass(WC_TABCONTROLA, TabControlProc); }
 
 }  // namespace brontar::platform
