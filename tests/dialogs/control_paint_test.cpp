@@ -198,7 +198,8 @@ TEST_F(ControlPaintTest, StaticTextSitsLeftCentredOrRight) {
     SelectObject(dc, previous);
     ReleaseDC(label, dc);
     // The ink of "Off" lies within its extent, placed by the style.
-    const std::pair<LONG, LONG> expected[] = {{SS_LEFT, 0}, {SS_CENTER, (60 - extent.cx) / 2}, {SS_RIGHT, 60 - extent.cx}};
+    const std::pair<LONG, LONG> expected[] = {
+        {SS_LEFT, 0}, {SS_CENTER, (60 - extent.cx) / 2}, {SS_RIGHT, 60 - extent.cx}};
     for (const auto& [style, left] : expected) {
         SetWindowLongA(label, GWL_STYLE, (GetWindowLongA(label, GWL_STYLE) & ~SS_TYPEMASK) | style);
         auto pixels = Painted(34);
