@@ -3,12 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "host/display_properties.h"
 #include "host/panel_script.h"
+#include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "tools/command.h"
 
@@ -51,15 +50,15 @@ int RunPanelCommand(const Arguments& args) {
     }
     std::vector<host::ScriptCommand> commands;
     if (!scriptPath.empty()) {
-        std::ifstream in(scriptPath, std::ios::binary);
-        if (!in) {
-            std::cerr << "brontar panel: cannot read " << scriptPath << '\n';
+        std::string text;
+        try {
+            text = machine::ReadInputFile(scriptPath);
+        } catch (const machine::MachineError& error) {
+            std::cerr << "brontar panel: cannot read " << error.what() << '\n';
             return 2;
         }
-        std::stringstream text;
-        text << in.rdbuf();
         std::string error;
-        if (!host::ParsePanelScript(text.str(), &commands, &error)) {
+        if (!host::ParsePanelScript(text, &commands, &error)) {
             std::cerr << "brontar panel: " << scriptPath << ": " << error << '\n';
             return 2;
         }

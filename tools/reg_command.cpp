@@ -421,12 +421,15 @@ struct ImportRefused {
 int Import(const Options& options) {
     if (options.positionals.size() != 1 || options.valueName) throw SyntaxError{"import"};
     const std::string& file = options.positionals[0];
-    const auto bytes = machine::ReadWholeFile(file);
-    if (!bytes) {
-        std::cerr << "ERROR: Error opening the file " << file << ". There may be a disk or file system error.\n";
+    std::string bytes;
+    try {
+        bytes = machine::ReadInputFile(file);
+    } catch (const machine::MachineError& error) {
+        std::cerr << "ERROR: Error opening the file " << file << ". There may be a disk or file system error.\n"
+                  << "ERROR: " << error.what() << '\n';
         return 1;
     }
-    const std::string text = mr::DecodeRegistryFileBytes(*bytes);
+    const std::string text = mr::DecodeRegistryFileBytes(bytes);
     try {
         mr::EditRegistry(machine::EnsureMachineFolder(), [&](mr::RegistryTree& tree) {
             auto problems = mr::ApplyRegistryText(text, tree);
