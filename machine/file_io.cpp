@@ -157,6 +157,10 @@ std::filesystem::path WriteBeside(const std::filesystem::path& path, std::string
 }  // namespace
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content, bool executable) {
+    // A folder, FIFO or device under the name is never replaced by a file.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw MachineError(path.string() + ": is not a regular file; it is not replaced");
     const std::filesystem::path temporary = WriteBeside(path, content, executable);
     if (::rename(temporary.c_str(), path.c_str()) != 0) FailPlacing(temporary, path);
 }

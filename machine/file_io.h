@@ -56,7 +56,8 @@ bool LockWithin(int fd);
 // Throws MachineError on failure; the old file is then untouched. A file
 // that is replaced keeps its mode and, where the process may set it, its
 // owner; a new executable file gets mode 0755, any other 0644 (within the
-// umask). The file beside is created anew (never through a link planted
+// umask). Anything but a regular file at the path (a folder, a FIFO, a
+// device) is refused, never replaced. The file beside is created anew (never through a link planted
 // under its name) in the target's folder and removed on failure.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content, bool executable = false);
 

@@ -9,6 +9,7 @@
 #include "host/panel_script.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
+#include "platform/registry/open_keys.h"
 #include "tools/command.h"
 
 namespace brontar::tools {
@@ -79,6 +80,14 @@ int RunPanelCommand(const Arguments& args) {
     if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
     if (outcome.sheetResult < 0) {
         std::cerr << "brontar panel: the property sheet could not be shown\n";
+        return 1;
+    }
+    // The page carries on when a registry write fails, as it does on Windows;
+    // the user still learns which settings were not saved.
+    const std::vector<std::string> unsaved = platform::UnsavedRegistryChanges();
+    if (!unsaved.empty()) {
+        std::cerr << "brontar panel: these registry values were not saved:\n";
+        for (const std::string& change : unsaved) std::cerr << "  " << change << '\n';
         return 1;
     }
     return player.failed() ? 1 : 0;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <sstream>
 
+#include "machine/dos_path.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/registry/registry_store.h"
@@ -43,6 +44,8 @@ constexpr std::string_view kUsage =
     "  /f        no question before overwriting or deleting\n"
     "  /y        (export) overwrite FILE without asking\n"
     "\n"
+    "FILE is a path of this system, or a DOS path (C:\\OUT.REG) of a file in the\n"
+    "machine's drives.\n"
     "export writes REGEDIT4; import reads REGEDIT4 and \"Windows Registry Editor\n"
     "Version 5.00\" files (UTF-16LE with a byte-order mark, or plain text),\n"
     "including [-KEY] and \"name\"=- deletions, and changes nothing when any line\n"
@@ -207,9 +210,29 @@ std::string DataText(const mr::RegistryValue& value) {
     return HexDigits(data);
 }
 
+// The text as it can go to a terminal: control characters (C0, DEL and the
+// UTF-8 forms of C1, which terminals obey as commands) each become '?', as a
+// console that cannot show a character shows it. The stored bytes stay as
+// they are.
+std::string Printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += '?';
+            ++i;
+        } else {
+            out += byte < 0x20 || byte == 0x7F ? '?' : text[i];
+        }
+    }
+    return out;
+}
+
 void PrintValue(const mr::RegistryValue& value) {
-    std::cout << "    " << (value.name.empty() ? "(Default)" : value.name) << "    " << TypeName(value.type) << "    "
-              << DataText(value) << '\n';
+    std::cout << "    " << (value.name.empty() ? "(Default)" : Printable(value.name)) << "    " << TypeName(value.type)
+              << "    " << Printable(DataText(value)) << '\n';
 }
 
 // Prints the key (and with recurse its subkeys) as reg query does; returns
@@ -219,7 +242,7 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
     size_t printed = 0;
     const mr::RegistryValue* single = only ? key.FindValue(*only) : nullptr;
     if (!only || single != nullptr || !recurse) {
-        std::cout << path << '\n';
+        std::cout << Printable(path) << '\n';
         if (single != nullptr) {
             PrintValue(*single);
             ++printed;
@@ -234,7 +257,7 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
         if (recurse)
             printed += PrintKey(*child, childPath, only, true);
         else
-            std::cout << childPath << '\n';
+            std::cout << Printable(childPath) << '\n';
     }
     return printed;
 }
@@ -391,10 +414,21 @@ int Delete(const Options& options) {
     return 0;
 }
 
+// A FILE argument: a DOS path (a drive letter and a colon, or a leading
+// backslash for the boot drive) names a file in the machine's drives, as reg
+// does on Windows; any other text is a path of this system.
+std::filesystem::path FileArgument(const std::string& argument) {
+    if (machine::IsDosPath(argument)) {
+        machine::EnsureMachineFolder();
+        if (auto mapped = machine::MapDosPath(argument)) return *mapped;
+    }
+    return argument;
+}
+
 int Export(const Options& options) {
     if (options.positionals.size() != 2 || options.valueName) throw SyntaxError{"export"};
     const auto components = KeyComponents("export", options.positionals[0]);
-    const std::filesystem::path file = options.positionals[1];
+    const std::filesystem::path file = FileArgument(options.positionals[1]);
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
     const mr::RegistryKey* key = snapshot.content->tree.FindKey(components);
     if (key == nullptr) {
@@ -423,7 +457,7 @@ int Import(const Options& options) {
     const std::string& file = options.positionals[0];
     std::string bytes;
     try {
-        bytes = machine::ReadInputFile(file);
+        bytes = machine::ReadInputFile(FileArgument(file));
     } catch (const machine::MachineError& error) {
         std::cerr << "ERROR: Error opening the file " << file << ". There may be a disk or file system error.\n"
                   << "ERROR: " << error.what() << '\n';

@@ -218,9 +218,15 @@ private:
         }
         for (size_t i = 1; i < components->size(); ++i)
             if (!IsStorableKeyName((*components)[i])) {
-                error = "key name cannot be stored";
+                error = (*components)[i].size() > kLongestKeyName
+                            ? "key name longer than " + std::to_string(kLongestKeyName) + " characters"
+                            : "key name cannot be stored";
                 return false;
             }
+        if (components->size() > kDeepestKey) {
+            error = "key deeper than " + std::to_string(kDeepestKey) + " levels";
+            return false;
+        }
         if (deletes) {
             tree_.DeleteKey(*components);
             return true;
@@ -343,19 +349,29 @@ void AppendValueLine(std::string& out, const RegistryValue& value) {
     out += "\r\n";
 }
 
-void AppendKey(std::string& out, const RegistryKey& key, std::string& path, bool withSection) {
-    if (withSection) {
-        out += "\r\n[";
-        out += path;
-        out += "]\r\n";
-        for (const auto& [folded, value] : key.Values()) AppendValueLine(out, value);
-    }
-    for (const auto& [folded, child] : key.Subkeys()) {
-        const size_t length = path.size();
-        path += '\\';
-        path += child->Name();
-        AppendKey(out, *child, path, true);
-        path.resize(length);
+// The key's section (when asked for) and those of all keys below it, in
+// name order, parents first. Walked with a stack of its own, so the depth of
+// the tree never reaches the call stack.
+void AppendKey(std::string& out, const RegistryKey& key, const std::string& path, bool withSection) {
+    struct Pending {
+        const RegistryKey* key;
+        std::string path;
+        bool withSection;
+    };
+    std::vector<Pending> pending{{&key, path, withSection}};
+    while (!pending.empty()) {
+        Pending next = std::move(pending.back());
+        pending.pop_back();
+        if (next.withSection) {
+            out += "\r\n[";
+            out += next.path;
+            out += "]\r\n";
+            for (const auto& [folded, value] : next.key->Values()) AppendValueLine(out, value);
+        }
+        // Pushed last to first, so the first subkey comes out next.
+        const auto& subkeys = next.key->Subkeys();
+        for (auto child = subkeys.rbegin(); child != subkeys.rend(); ++child)
+            pending.push_back({child->second.get(), next.path + '\\' + child->second->Name(), true});
     }
 }
 
@@ -397,8 +413,7 @@ std::string SerialiseRegistry(const RegistryTree& tree) {
     std::string out(kRegedit4Header);
     out += "\r\n";
     for (const auto& [folded, root] : tree.Top().Subkeys()) {
-        std::string path = root->Name();
-        AppendKey(out, *root, path, !root->Values().empty());
+        AppendKey(out, *root, root->Name(), !root->Values().empty());
     }
     out += "\r\n";
     return out;
@@ -407,8 +422,7 @@ std::string SerialiseRegistry(const RegistryTree& tree) {
 std::string SerialiseRegistryKey(const RegistryKey& key, std::string_view path) {
     std::string out(kRegedit4Header);
     out += "\r\n";
-    std::string keyPath(path);
-    AppendKey(out, key, keyPath, true);
+    AppendKey(out, key, std::string(path), true);
     out += "\r\n";
     return out;
 }

@@ -2,6 +2,8 @@
 // separate process, on a throwaway machine.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -147,6 +149,37 @@ TEST_F(PanelCommandTest, AnsweredQuestionsAndTheRestartRequest) {
     EXPECT_NE(log.find("MessageBox [System Settings Change]"), std::string::npos);
     EXPECT_EQ(ReadFileText(machine_.folder() / "registry.reg").find("REFRESH_640x480"), std::string::npos);
     EXPECT_NE(Autoexec().find("SET HGI_GRXCLK=57\r\n"), std::string::npos);
+}
+
+// A damaged registry.reg: the page applies what it can (the boot file), but
+// the panel names every value it could not save and fails.
+TEST_F(PanelCommandTest, UnsavedRegistryValuesAreNamedAndFailTheRun) {
+    const fs::path registry = machine_.folder() / "registry.reg";
+    std::string text = ReadFileText(registry);
+    text.insert(text.find("\r\n[") + 2, "\"broken\"=dword:\r\n");  // a bad line in the middle
+    WriteFileText(registry, text);
+    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\napply\nok\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not saved:\n  HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon "
+                           "Graphics\\REFRESH_800x600\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileText(registry), text);
+    EXPECT_NE(Autoexec().find("SET HGI_SCREENREFRESH=60\r\n"), std::string::npos);
+}
+
+// Odd script files: a folder is an error like an unreadable file, and a FIFO
+// or a device is refused without waiting on it or reading it.
+TEST_F(PanelCommandTest, ScriptThatIsNoRegularFileExitsTwo) {
+    const fs::path fifo = machine_.scratch() / "script.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path zero = machine_.scratch() / "zero";
+    fs::create_symlink("/dev/zero", zero);
+    for (const std::string& script : {machine_.scratch().string(), fifo.string(), zero.string()}) {
+        const RunResult run = Run("panel --script " + script);
+        EXPECT_EQ(run.status, 2) << script;
+        EXPECT_NE(run.err.find("cannot read " + script + ": "), std::string::npos) << run.err;
+    }
 }
 
 // The boot-file rewrite stopped at each of its file steps in turn
