@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libfreetype-dev fonts-liberation libpng-dev
+  libsdl2-dev libfreetype-dev fonts-liberation fonts-vlgothic libpng-dev
 )
 
 missing=()

@@ -12,6 +12,7 @@ using Arguments = std::vector<std::string>;
 int RunSetupCommand(const Arguments& args);
 int RunPanelCommand(const Arguments& args);
 int RunRegCommand(const Arguments& args);
+int RunRegeditCommand(const Arguments& args);
 int RunTestCommand(const Arguments& args);
 int RunMonitorCommand(const Arguments& args);
 

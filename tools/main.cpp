@@ -18,7 +18,8 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"setup", "create or repair the machine folder", brontar::tools::RunSetupCommand},
     {"panel", "open Display Properties with the Brontar 3D page", brontar::tools::RunPanelCommand},
-    {"reg", "query and change the registry (query, add, delete, export, import)", brontar::tools::RunRegCommand},
+    {"reg", "query and change the registry (query, add, delete, copy, export, import)", brontar::tools::RunRegCommand},
+    {"regedit", "import a .reg file, or export REGEDIT4 with /e FILE [KEY]", brontar::tools::RunRegeditCommand},
     {"test", "start the installed test screen as the page does (WxH [--gamma])", brontar::tools::RunTestCommand},
     {"monitor", "print what the page knows of the monitor and its limits", brontar::tools::RunMonitorCommand},
 };

@@ -1,5 +1,6 @@
-// brontar reg: query and change the machine's registry with the arguments and
-// output of the Windows reg command.
+// brontar reg: query and change the machine's registry with the arguments,
+// output and exit codes of the Windows reg command; brontar regedit: the
+// Windows 95 registry editor's command line (/e export, import).
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -30,38 +31,52 @@ constexpr std::string_view kUsage =
     "  brontar reg query KEY [/v NAME | /ve] [/s]\n"
     "  brontar reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]\n"
     "  brontar reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "  brontar reg copy KEY1 KEY2 [/s] [/f]\n"
     "  brontar reg export KEY FILE [/y]\n"
     "  brontar reg import FILE\n"
+    "  brontar regedit FILE | /e FILE [KEY]\n"
     "\n"
     "KEY is ROOT\\SUBKEY with ROOT one of HKLM, HKCU, HKCR (HKLM\\Software\\Classes)\n"
-    "or their long names. Options may start with / or -.\n"
+    "or their long names. KEY (and FILE for export and copy) come first, then the\n"
+    "options, each at most once; options start with / or -. Every operation also\n"
+    "takes /reg:32 or /reg:64, which change nothing (the machine has one registry).\n"
     "  /v NAME   the value NAME          /ve  the default (unnamed) value\n"
-    "  /va       all values of the key   /s   (query) every subkey as well\n"
+    "  /va       all values of the key   /s   (query, copy) every subkey as well\n"
     "  /t TYPE   REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD,\n"
+    "            REG_DWORD_LITTLE_ENDIAN, REG_DWORD_BIG_ENDIAN, REG_QWORD,\n"
     "            REG_BINARY, REG_NONE\n"
-    "  /d DATA   REG_DWORD: decimal or 0x hex; REG_BINARY, REG_NONE: hex digits;\n"
-    "            REG_MULTI_SZ: strings separated by \\0 (or /s SEPARATOR)\n"
+    "  /d DATA   REG_DWORD, REG_QWORD: decimal or 0x hex (none: 0); REG_BINARY: hex\n"
+    "            digits (an odd count starts with one digit); REG_NONE: text;\n"
+    "            REG_MULTI_SZ: strings separated by \\0 (or the one character /s)\n"
     "  /f        no question before overwriting or deleting\n"
     "  /y        (export) overwrite FILE without asking\n"
+    "add without /v or /ve sets the default value (an empty REG_SZ without /d).\n"
     "\n"
     "FILE is a path of this system, or a DOS path (C:\\OUT.REG) of a file in the\n"
     "machine's drives.\n"
-    "export writes REGEDIT4; import reads REGEDIT4 and \"Windows Registry Editor\n"
-    "Version 5.00\" files (UTF-16LE with a byte-order mark, or plain text),\n"
-    "including [-KEY] and \"name\"=- deletions, and changes nothing when any line\n"
-    "cannot be read. Exit status 0 on success, 1 on failure.\n";
+    "export writes what Windows' reg export writes: \"Windows Registry Editor\n"
+    "Version 5.00\", UTF-16LE with a byte-order mark, values in creation order.\n"
+    "regedit /e writes REGEDIT4 (the whole registry without KEY), for Windows 95.\n"
+    "import and regedit FILE read REGEDIT4 and version 5 files (UTF-16LE or plain),\n"
+    "with [-KEY] and \"name\"=- deletions, and the Windows 3.1 form (REGEDIT, then\n"
+    "HKEY_CLASSES_ROOT\\key = value). A line that cannot be read is skipped and\n"
+    "reported on standard error; the rest is applied in one write of the registry.\n"
+    "Help: /?, /h or -h. Exit status 0 on success, 1 on failure.\n";
 
-// Thrown for a command line reg would refuse; the operation names the usage line.
+// Thrown for a command line reg would refuse; the message is reg's first line.
 struct SyntaxError {
     std::string operation;
+    std::string_view message = "ERROR: Invalid syntax.";
 };
 
-// The options after the operation: positionals and /switches.
+constexpr std::string_view kInvalidKey = "ERROR: Invalid key name.";
+
+// The options after the operation's positional arguments.
 struct Options {
-    std::vector<std::string> positionals;
+    std::vector<std::string> positionals;  // the key, and the file or second key
     std::optional<std::string> valueName;  // /v NAME, or "" for /ve
     bool allValues = false;                // /va
-    bool recurse = false;                  // /s in query
+    bool recurse = false;                  // /s in query and copy
     std::optional<std::string> type;       // /t
     std::optional<std::string> data;       // /d
     std::optional<std::string> separator;  // /s in add
@@ -74,46 +89,80 @@ bool IsSwitch(const std::string& arg, std::string_view name) {
     return arg.size() == name.size() + 1 && (arg[0] == '/' || arg[0] == '-') && Lower(arg.substr(1)) == name;
 }
 
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || IsSwitch(arg, "?") || IsSwitch(arg, "h");
+}
+
+size_t PositionalCount(const std::string& operation) {
+    return operation == "export" || operation == "copy" ? 2 : 1;
+}
+
+// Windows takes the key (and the file or second key) from fixed places right
+// after the operation; every later argument is a switch, each given once.
 Options ParseOptions(const std::string& operation, const Arguments& args) {
     Options options;
+    const size_t count = PositionalCount(operation);
+    if (args.size() < 1 + count) throw SyntaxError{operation};
+    options.positionals.assign(args.begin() + 1, args.begin() + 1 + static_cast<std::ptrdiff_t>(count));
+    std::vector<std::string> seen;
+    const auto once = [&](std::string_view name) {
+        for (const std::string& earlier : seen)
+            if (earlier == name) throw SyntaxError{operation};
+        seen.emplace_back(name);
+    };
     const auto next = [&](size_t& i) -> std::string {
         if (i + 1 >= args.size()) throw SyntaxError{operation};
         return args[++i];
     };
-    for (size_t i = 1; i < args.size(); ++i) {
+    const bool add = operation == "add";
+    for (size_t i = 1 + count; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (IsSwitch(arg, "v") || IsSwitch(arg, "ve")) {
-            if (options.valueName || options.allValues) throw SyntaxError{operation};
-            options.valueName = IsSwitch(arg, "v") ? next(i) : std::string();
-        } else if (IsSwitch(arg, "va") && operation == "delete") {
-            if (options.valueName) throw SyntaxError{operation};
-            options.allValues = true;
-        } else if (IsSwitch(arg, "s") && operation == "query") {
+        const bool takesValue = operation == "query" || add || operation == "delete";
+        if (takesValue && (IsSwitch(arg, "v") || IsSwitch(arg, "ve") || (IsSwitch(arg, "va") && operation == "delete"))) {
+            once("v");
+            if (IsSwitch(arg, "va"))
+                options.allValues = true;
+            else
+                options.valueName = IsSwitch(arg, "v") ? next(i) : std::string();
+        } else if (IsSwitch(arg, "s") && (operation == "query" || operation == "copy")) {
+            once("s");
             options.recurse = true;
-        } else if (IsSwitch(arg, "s") && operation == "add") {
+        } else if (IsSwitch(arg, "s") && add) {
+            once("s");
             options.separator = next(i);
-        } else if (IsSwitch(arg, "t") && operation == "add") {
+        } else if (IsSwitch(arg, "t") && add) {
+            once("t");
             options.type = next(i);
-        } else if (IsSwitch(arg, "d") && operation == "add") {
+        } else if (IsSwitch(arg, "d") && add) {
+            once("d");
             options.data = next(i);
-        } else if ((IsSwitch(arg, "f") && (operation == "add" || operation == "delete")) ||
+        } else if ((IsSwitch(arg, "f") && (add || operation == "delete" || operation == "copy")) ||
                    (IsSwitch(arg, "y") && operation == "export")) {
+            once("f");
             options.force = true;
+        } else if (IsSwitch(arg, "reg:32") || IsSwitch(arg, "reg:64")) {
+            once("reg");  // one registry view on this machine
         } else {
-            // Anything else is a key or a file (file paths start with / here).
-            options.positionals.push_back(arg);
+            throw SyntaxError{operation};
         }
     }
     return options;
 }
 
-// A key argument as canonical components; invalid roots are a syntax error.
+// A key argument as canonical components. A leading backslash or a root this
+// machine does not have is an invalid key name.
 std::vector<std::string> KeyComponents(const std::string& operation, const std::string& key) {
-    auto components = mr::SplitKeyPath(key);
-    if (!components) throw SyntaxError{operation};
+    auto components = key.starts_with('\\') ? std::nullopt : mr::SplitKeyPath(key);
+    if (!components) throw SyntaxError{operation, kInvalidKey};
     for (size_t i = 1; i < components->size(); ++i)
-        if (!mr::IsStorableKeyName((*components)[i])) throw SyntaxError{operation};
+        if (!mr::IsStorableKeyName((*components)[i])) throw SyntaxError{operation, kInvalidKey};
     return *components;
+}
+
+// "HKCU" or "HKEY_CURRENT_USER\\": a root without a subkey.
+bool IsRootAlone(std::string_view key) {
+    while (key.ends_with('\\')) key.remove_suffix(1);
+    return key.find('\\') == std::string_view::npos;
 }
 
 // The key's path with its long root name and the stored spelling of each name.
@@ -135,6 +184,8 @@ bool Confirm(const std::string& question) {
     if (!std::getline(std::cin, answer)) return false;
     return !answer.empty() && std::tolower(static_cast<unsigned char>(answer[0])) == 'y';
 }
+
+std::string ShownName(const std::string& name) { return name.empty() ? "(Default)" : name; }
 
 std::string TypeName(uint32_t type) {
     static constexpr std::string_view kNames[] = {"REG_NONE",
@@ -170,14 +221,13 @@ std::string DataText(const mr::RegistryValue& value) {
     const mr::Bytes& data = value.data;
     const auto text = [&](size_t from, size_t to) { return std::string(data.begin() + from, data.begin() + to); };
     switch (value.type) {
-        case 1:  // REG_SZ
-        case 2:  // REG_EXPAND_SZ
-        {
+        case mr::kTypeString:
+        case mr::kTypeExpandString: {
             size_t end = 0;
             while (end < data.size() && data[end] != 0) ++end;
             return text(0, end);
         }
-        case 7: {  // REG_MULTI_SZ: the strings joined by \0
+        case mr::kTypeMultiString: {  // the strings joined by \0
             std::string joined;
             size_t start = 0;
             for (size_t i = 0; i <= data.size(); ++i) {
@@ -189,15 +239,14 @@ std::string DataText(const mr::RegistryValue& value) {
             }
             return joined;
         }
-        case 4:  // REG_DWORD
-        case 5:  // REG_DWORD_BIG_ENDIAN
-        case 11: // REG_QWORD
-        {
-            const size_t size = value.type == 11 ? 8 : 4;
+        case mr::kTypeDword:
+        case mr::kTypeDwordBigEndian:
+        case mr::kTypeQword: {
+            const size_t size = value.type == mr::kTypeQword ? 8 : 4;
             if (data.size() != size) break;
             uint64_t number = 0;
             for (size_t i = 0; i < size; ++i) {
-                const size_t index = value.type == 5 ? i : size - 1 - i;
+                const size_t index = value.type == mr::kTypeDwordBigEndian ? i : size - 1 - i;
                 number = (number << 8) | data[index];
             }
             char digits[24];
@@ -231,23 +280,26 @@ std::string Printable(std::string_view text) {
 }
 
 void PrintValue(const mr::RegistryValue& value) {
-    std::cout << "    " << (value.name.empty() ? "(Default)" : Printable(value.name)) << "    " << TypeName(value.type)
-              << "    " << Printable(DataText(value)) << '\n';
+    std::cout << "    " << Printable(ShownName(value.name)) << "    " << TypeName(value.type) << "    " << Printable(DataText(value))
+              << '\n';
 }
 
 // Prints the key (and with recurse its subkeys) as reg query does; returns
-// the number of values printed.
+// the number of values printed. Without recurse a key without values shows
+// only its subkeys, as Windows lists them.
 size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::optional<std::string>& only,
                 bool recurse) {
     size_t printed = 0;
     const mr::RegistryValue* single = only ? key.FindValue(*only) : nullptr;
-    if (!only || single != nullptr || !recurse) {
+    if (recurse ? (!only || single != nullptr) : (only || !key.Values().empty())) {
         std::cout << Printable(path) << '\n';
         if (single != nullptr) {
             PrintValue(*single);
             ++printed;
-        } else if (!only) {
-            for (const auto& [folded, value] : key.Values()) PrintValue(value), ++printed;
+        } else if (only) {  // /ve on a key without a default value
+            std::cout << "    (Default)    REG_SZ    (value not set)\n";
+        } else {
+            for (const mr::RegistryValue& value : key.Values()) PrintValue(value), ++printed;
         }
         std::cout << '\n';
     }
@@ -262,15 +314,20 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
     return printed;
 }
 
-int Query(const Options& options) {
-    if (options.positionals.size() != 1) throw SyntaxError{"query"};
-    const auto components = KeyComponents("query", options.positionals[0]);
-    const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
+const mr::RegistryTree& ReadTree(const mr::RegistrySnapshot& snapshot) {
     for (const mr::ParseProblem& problem : snapshot.content->problems)
         std::cerr << "warning: " << mr::DescribeProblem("registry.reg", problem) << '\n';
-    const mr::RegistryTree& tree = snapshot.content->tree;
+    return snapshot.content->tree;
+}
+
+int Query(const Options& options) {
+    const auto components = KeyComponents("query", options.positionals[0]);
+    const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
+    const mr::RegistryTree& tree = ReadTree(snapshot);
     const mr::RegistryKey* key = tree.FindKey(components);
-    if (key == nullptr || (options.valueName && !options.recurse && key->FindValue(*options.valueName) == nullptr)) {
+    const bool namedValueMissing = options.valueName && !options.valueName->empty() && !options.recurse &&
+                                   key != nullptr && key->FindValue(*options.valueName) == nullptr;
+    if (key == nullptr || namedValueMissing) {
         std::cerr << kNotFound << '\n';
         return 1;
     }
@@ -283,97 +340,134 @@ int Query(const Options& options) {
     return 0;
 }
 
-std::optional<uint32_t> ParseDword(std::string_view text) {
+// A decimal or 0x hex number of at most max; no sign.
+std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
+    if (text.empty()) return 0;  // /d left out
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    uint32_t value = 0;
+    uint64_t value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (ec != std::errc() || end != text.data() + text.size() || value > max) return std::nullopt;
     return value;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Hex digits two to a byte; with an odd count the first digit is a byte of its own.
 std::optional<mr::Bytes> ParseHexData(std::string_view text) {
-    if (text.size() % 2 != 0) return std::nullopt;
     mr::Bytes bytes;
-    for (size_t i = 0; i < text.size(); i += 2) {
-        uint8_t byte = 0;
-        auto [end, ec] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
-        if (ec != std::errc() || end != text.data() + i + 2) return std::nullopt;
-        bytes.push_back(byte);
+    size_t i = 0;
+    if (text.size() % 2 != 0) {
+        const int digit = HexDigitValue(text[i++]);
+        if (digit < 0) return std::nullopt;
+        bytes.push_back(static_cast<uint8_t>(digit));
     }
+    for (; i < text.size(); i += 2) {
+        const int high = HexDigitValue(text[i]), low = HexDigitValue(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<uint8_t>(high << 4 | low));
+    }
+    return bytes;
+}
+
+mr::Bytes LittleEndian(uint64_t number, size_t size) {
+    mr::Bytes bytes;
+    for (size_t i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(number >> (8 * i)));
+    return bytes;
+}
+
+// The strings of /d split at the separator (one character, or \0 when none is
+// given), each ended by a NUL, and the NUL that ends the list. An empty string
+// inside the list cannot be stored.
+std::optional<mr::Bytes> MultiStringData(const std::string& data, const std::optional<std::string>& separator) {
+    const std::string split = separator.value_or("\\0");
+    if (separator && separator->size() != 1) return std::nullopt;
+    mr::Bytes bytes;
+    size_t start = 0;
+    while (start < data.size()) {
+        const size_t end = std::min(data.find(split, start), data.size());
+        if (end == start) return std::nullopt;
+        bytes.insert(bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(start),
+                     data.begin() + static_cast<std::ptrdiff_t>(end));
+        bytes.push_back(0);
+        start = end + split.size();
+    }
+    bytes.push_back(0);
     return bytes;
 }
 
 // The type code and bytes of reg add's /t and /d.
 std::pair<uint32_t, mr::Bytes> AddData(const Options& options) {
-    const std::string type = options.type ? options.type->c_str() : "REG_SZ";
-    const std::string data = options.data.value_or("");
-    const std::string upper = [&] {
-        std::string text = type;
+    const std::string type = [&] {
+        std::string text = options.type.value_or("REG_SZ");
         for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return text;
     }();
-    if (upper == "REG_SZ" || upper == "REG_EXPAND_SZ") return {upper == "REG_SZ" ? 1u : 2u, mr::StringBytes(data)};
-    if (upper == "REG_DWORD") {
-        const auto number = ParseDword(data);
-        if (!number) throw SyntaxError{"add"};
-        return {4u, mr::DwordBytes(*number)};
+    const std::string data = options.data.value_or("");
+    if (options.separator && type != "REG_MULTI_SZ") throw SyntaxError{"add"};
+    if (type == "REG_SZ") return {mr::kTypeString, mr::StringBytes(data)};
+    if (type == "REG_EXPAND_SZ") return {mr::kTypeExpandString, mr::StringBytes(data)};
+    if (type == "REG_NONE") {  // the text in UTF-16LE with its terminator, as Windows stores it
+        mr::Bytes wide;
+        for (char c : mr::StringBytes(data)) wide.insert(wide.end(), {static_cast<uint8_t>(c), 0});
+        return {mr::kTypeNone, std::move(wide)};
     }
-    if (upper == "REG_BINARY" || upper == "REG_NONE") {
+    if (type == "REG_DWORD" || type == "REG_DWORD_LITTLE_ENDIAN" || type == "REG_DWORD_BIG_ENDIAN" ||
+        type == "REG_QWORD") {
+        const bool qword = type == "REG_QWORD";
+        const auto number = ParseNumber(data, qword ? UINT64_MAX : UINT32_MAX);
+        if (!number) throw SyntaxError{"add"};
+        mr::Bytes bytes = LittleEndian(*number, qword ? 8 : 4);
+        if (type == "REG_DWORD_BIG_ENDIAN") return {mr::kTypeDwordBigEndian, {bytes.rbegin(), bytes.rend()}};
+        return {qword ? mr::kTypeQword : mr::kTypeDword, std::move(bytes)};
+    }
+    if (type == "REG_BINARY") {
         auto bytes = ParseHexData(data);
         if (!bytes) throw SyntaxError{"add"};
-        return {upper == "REG_BINARY" ? 3u : 0u, std::move(*bytes)};
+        return {mr::kTypeBinary, std::move(*bytes)};
     }
-    if (upper == "REG_MULTI_SZ") {
-        const std::string separator = options.separator.value_or("\\0");
-        if (separator.empty()) throw SyntaxError{"add"};
-        mr::Bytes bytes;
-        size_t start = 0;
-        while (start < data.size()) {
-            const size_t end = std::min(data.find(separator, start), data.size());
-            if (end == start) throw SyntaxError{"add"};  // empty strings cannot be listed
-            bytes.insert(bytes.end(), data.begin() + start, data.begin() + end);
-            bytes.push_back(0);
-            start = end + separator.size();
-        }
-        bytes.push_back(0);
-        return {7u, std::move(bytes)};
+    if (type == "REG_MULTI_SZ") {
+        auto bytes = MultiStringData(data, options.separator);
+        if (!bytes) throw SyntaxError{"add"};
+        return {mr::kTypeMultiString, std::move(*bytes)};
     }
     throw SyntaxError{"add"};
 }
 
 int Add(const Options& options) {
-    if (options.positionals.size() != 1 || options.allValues) throw SyntaxError{"add"};
+    if (options.allValues) throw SyntaxError{"add"};
     const auto components = KeyComponents("add", options.positionals[0]);
-    if (options.valueName && !mr::IsStorableValueName(*options.valueName)) throw SyntaxError{"add"};
+    // Without /v or /ve, add sets the default value.
+    const std::string name = options.valueName.value_or("");
+    if (IsRootAlone(options.positionals[0])) throw SyntaxError{"add", kInvalidKey};
+    if (!mr::IsStorableValueName(name)) throw SyntaxError{"add"};
     const auto [type, data] = AddData(options);
     const auto folder = machine::EnsureMachineFolder();
-    if (options.valueName && !options.force) {
+    if (!options.force) {
         const mr::RegistrySnapshot snapshot = mr::ReadRegistry(folder);
         const mr::RegistryKey* key = snapshot.content->tree.FindKey(components);
-        const std::string shown = options.valueName->empty() ? "(Default)" : *options.valueName;
-        if (key != nullptr && key->FindValue(*options.valueName) != nullptr &&
-            !Confirm("Value " + shown + " exists, overwrite")) {
+        if (key != nullptr && key->FindValue(name) != nullptr &&
+            !Confirm("Value " + ShownName(name) + " exists, overwrite")) {
             std::cout << kCanceled << '\n';
             return 1;
         }
     }
-    mr::EditRegistry(folder, [&](mr::RegistryTree& tree) {
-        mr::RegistryKey& key = tree.CreateKey(components);
-        if (options.valueName) key.SetValue(*options.valueName, type, data);
-    });
+    mr::EditRegistry(folder, [&](mr::RegistryTree& tree) { tree.CreateKey(components).SetValue(name, type, data); });
     std::cout << kCompleted << '\n';
     return 0;
 }
 
 int Delete(const Options& options) {
-    if (options.positionals.size() != 1) throw SyntaxError{"delete"};
     const auto components = KeyComponents("delete", options.positionals[0]);
     const bool wholeKey = !options.valueName && !options.allValues;
-    if (wholeKey && components.size() < 2) throw SyntaxError{"delete"};  // a root stays
+    if (wholeKey && components.size() < 2) throw SyntaxError{"delete", kInvalidKey};  // a root stays
     const auto folder = machine::EnsureMachineFolder();
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(folder);
     const mr::RegistryKey* key = snapshot.content->tree.FindKey(components);
@@ -383,11 +477,9 @@ int Delete(const Options& options) {
     }
     if (!options.force) {
         const std::string path = DisplayPath(snapshot.content->tree, components);
-        const std::string question =
-            wholeKey            ? "Permanently delete the registry key " + path
-            : options.allValues ? "Delete all values under the registry key " + path
-                                : "Delete the registry value " +
-                                      (options.valueName->empty() ? std::string("(Default)") : *options.valueName);
+        const std::string question = wholeKey            ? "Permanently delete the registry key " + path
+                                     : options.allValues ? "Delete all values under the registry key " + path
+                                                         : "Delete the registry value " + ShownName(*options.valueName);
         if (!Confirm(question)) {
             std::cout << kCanceled << '\n';
             return 1;
@@ -425,12 +517,71 @@ std::filesystem::path FileArgument(const std::string& argument) {
     return argument;
 }
 
+// The values (and with recurse the subkeys) of source go below destination;
+// values the user chose to keep are left out.
+struct CopyPlan {
+    std::vector<std::string> path;  // below the destination
+    std::vector<mr::RegistryValue> values;
+    std::vector<CopyPlan> subkeys;
+};
+
+// Builds the plan from a snapshot, asking before each value that would be
+// overwritten unless forced.
+void PlanCopy(const mr::RegistryKey& source, const mr::RegistryKey* destination, bool recurse, bool force,
+              CopyPlan& plan) {
+    for (const mr::RegistryValue& value : source.Values()) {
+        if (!force && destination != nullptr && destination->FindValue(value.name) != nullptr &&
+            !Confirm("Value " + ShownName(value.name) + " exists, overwrite"))
+            continue;
+        plan.values.push_back(value);
+    }
+    if (!recurse) return;
+    for (const auto& [folded, child] : source.Subkeys()) {
+        CopyPlan& sub = plan.subkeys.emplace_back();
+        sub.path = plan.path;
+        sub.path.push_back(child->Name());
+        PlanCopy(*child, destination != nullptr ? destination->FindSubkey(child->Name()) : nullptr, true, force, sub);
+    }
+}
+
+void ApplyCopy(const CopyPlan& plan, const std::vector<std::string>& destination, mr::RegistryTree& tree) {
+    std::vector<std::string> path = destination;
+    path.insert(path.end(), plan.path.begin(), plan.path.end());
+    mr::RegistryKey& key = tree.CreateKey(path);
+    for (const mr::RegistryValue& value : plan.values) key.SetValue(value.name, value.type, value.data);
+    for (const CopyPlan& sub : plan.subkeys) ApplyCopy(sub, destination, tree);
+}
+
+int Copy(const Options& options) {
+    const auto source = KeyComponents("copy", options.positionals[0]);
+    const auto destination = KeyComponents("copy", options.positionals[1]);
+    if (destination.size() < 2) throw SyntaxError{"copy", kInvalidKey};
+    const auto folder = machine::EnsureMachineFolder();
+    const mr::RegistrySnapshot snapshot = mr::ReadRegistry(folder);
+    const mr::RegistryTree& tree = ReadTree(snapshot);
+    const mr::RegistryKey* from = tree.FindKey(source);
+    if (from == nullptr) {
+        std::cerr << kNotFound << '\n';
+        return 1;
+    }
+    if (tree.FindKey(destination) == from) {
+        std::cerr << "ERROR: The source and destination keys cannot be the same.\n";
+        return 1;
+    }
+    // Planned from the snapshot, so copying a key below itself ends.
+    CopyPlan plan;
+    PlanCopy(*from, tree.FindKey(destination), options.recurse, options.force, plan);
+    mr::EditRegistry(folder, [&](mr::RegistryTree& edited) { ApplyCopy(plan, destination, edited); });
+    std::cout << kCompleted << '\n';
+    return 0;
+}
+
 int Export(const Options& options) {
-    if (options.positionals.size() != 2 || options.valueName) throw SyntaxError{"export"};
     const auto components = KeyComponents("export", options.positionals[0]);
     const std::filesystem::path file = FileArgument(options.positionals[1]);
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
-    const mr::RegistryKey* key = snapshot.content->tree.FindKey(components);
+    const mr::RegistryTree& tree = ReadTree(snapshot);
+    const mr::RegistryKey* key = tree.FindKey(components);
     if (key == nullptr) {
         std::cerr << kNotFound << '\n';
         return 1;
@@ -441,45 +592,62 @@ int Export(const Options& options) {
         std::cout << kCanceled << '\n';
         return 1;
     }
-    machine::WriteFileAtomically(file,
-                                 mr::SerialiseRegistryKey(*key, DisplayPath(snapshot.content->tree, components)));
+    machine::WriteFileAtomically(file, mr::ExportRegistryKey(*key, DisplayPath(tree, components)));
     std::cout << kCompleted << '\n';
     return 0;
 }
 
-// Thrown from inside the edit so an import with bad lines changes nothing.
-struct ImportRefused {
-    std::vector<mr::ParseProblem> problems;
-};
-
-int Import(const Options& options) {
-    if (options.positionals.size() != 1 || options.valueName) throw SyntaxError{"import"};
-    const std::string& file = options.positionals[0];
+// Reads a .reg file and applies it in one write of the registry; skipped lines
+// are reported on standard error. Nothing when the file could not be opened
+// or its header is not one the registry editor reads.
+// A file that is there but refused (a folder, a FIFO, past the size limit)
+// has its reason in refusal.
+std::optional<mr::ImportOutcome> ImportFile(const std::string& file, std::string& refusal) {
     std::string bytes;
     try {
-        bytes = machine::ReadInputFile(FileArgument(file));
+        const std::filesystem::path path = FileArgument(file);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) return std::nullopt;
+        bytes = machine::ReadInputFile(path);
     } catch (const machine::MachineError& error) {
-        std::cerr << "ERROR: Error opening the file " << file << ". There may be a disk or file system error.\n"
-                  << "ERROR: " << error.what() << '\n';
-        return 1;
+        refusal = error.what();
+        return std::nullopt;
     }
     const std::string text = mr::DecodeRegistryFileBytes(bytes);
-    try {
-        mr::EditRegistry(machine::EnsureMachineFolder(), [&](mr::RegistryTree& tree) {
-            auto problems = mr::ApplyRegistryText(text, tree);
-            if (!problems.empty()) throw ImportRefused{std::move(problems)};
-        });
-    } catch (const ImportRefused& refused) {
-        for (const mr::ParseProblem& problem : refused.problems)
-            std::cerr << "ERROR: " << mr::DescribeProblem(file, problem) << '\n';
-        std::cerr << "ERROR: nothing was imported.\n";
+    mr::ImportOutcome outcome;
+    mr::EditRegistry(machine::EnsureMachineFolder(), [&](mr::RegistryTree& tree) {
+        outcome = mr::ImportRegistryText(text, tree);
+    });
+    for (const mr::ParseProblem& problem : outcome.problems)
+        std::cerr << (outcome.read ? "skipped: " : "") << mr::DescribeProblem(file, problem) << '\n';
+    return outcome;
+}
+
+int Import(const Options& options) {
+    const std::string& file = options.positionals[0];
+    std::string refusal;
+    const auto outcome = ImportFile(file, refusal);
+    if (!outcome) {
+        std::cerr << "ERROR: Error opening the file. There may be a disk or file system error.\n";
+        if (!refusal.empty()) std::cerr << "ERROR: " << refusal << '\n';
+        return 1;
+    }
+    if (!outcome->read) {
+        std::cerr << "ERROR: Error accessing the registry.\n";
         return 1;
     }
     std::cout << kCompleted << '\n';
     return 0;
 }
 
-bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?" || arg == "-?"; }
+int RunOperation(const std::string& operation, const Options& options) {
+    if (operation == "query") return Query(options);
+    if (operation == "add") return Add(options);
+    if (operation == "delete") return Delete(options);
+    if (operation == "copy") return Copy(options);
+    if (operation == "export") return Export(options);
+    return Import(options);
+}
 
 }  // namespace
 
@@ -488,28 +656,72 @@ int RunRegCommand(const Arguments& args) {
         std::cerr << kUsage;
         return 1;
     }
-    for (const std::string& arg : args)
-        if (IsHelp(arg)) {
-            std::cout << kUsage;
-            return 0;
-        }
+    if (IsHelp(args[0]) || (args.size() >= 2 && IsHelp(args[1]))) {
+        std::cout << kUsage;
+        return 0;
+    }
     const std::string operation = Lower(args[0]);
-    try {
-        const Options options = ParseOptions(operation, args);
-        if (operation == "query") return Query(options);
-        if (operation == "add") return Add(options);
-        if (operation == "delete") return Delete(options);
-        if (operation == "export") return Export(options);
-        if (operation == "import") return Import(options);
+    if (operation != "query" && operation != "add" && operation != "delete" && operation != "copy" &&
+        operation != "export" && operation != "import") {
         std::cerr << "ERROR: Invalid syntax.\nType \"brontar reg --help\" for usage.\n";
         return 1;
+    }
+    try {
+        return RunOperation(operation, ParseOptions(operation, args));
     } catch (const SyntaxError& error) {
-        std::cerr << "ERROR: Invalid syntax.\nType \"brontar reg " << error.operation << " --help\" for usage.\n";
+        std::cerr << error.message << "\nType \"brontar reg " << error.operation << " --help\" for usage.\n";
         return 1;
     } catch (const machine::MachineError& error) {
         std::cerr << "ERROR: " << error.what() << '\n';
         return 1;
     }
+}
+
+int RunRegeditCommand(const Arguments& args) {
+    try {
+        if (args.size() == 1 && !IsHelp(args[0])) {
+            std::string refusal;
+            const auto outcome = ImportFile(args[0], refusal);
+            if (!outcome || !outcome->read) {
+                std::cerr << "Cannot import " << args[0]
+                          << (outcome ? ": The specified file is not a registry script.\n"
+                                      : ": Error opening the file. There may be a disk or file system error.\n");
+                if (!refusal.empty()) std::cerr << refusal << '\n';
+                return 1;
+            }
+            std::cout << "Information in " << args[0] << " has been successfully entered into the registry.\n";
+            return 0;
+        }
+        if ((args.size() == 2 || args.size() == 3) && IsSwitch(args[0], "e")) {
+            const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
+            const mr::RegistryTree& tree = ReadTree(snapshot);
+            std::string text;
+            if (args.size() == 2) {
+                text = mr::SerialiseRegistry(tree);
+            } else {
+                const auto components = KeyComponents("regedit", args[2]);
+                const mr::RegistryKey* key = tree.FindKey(components);
+                if (key == nullptr) {
+                    std::cerr << "Cannot export " << args[1] << ": Error opening the key " << args[2] << ".\n";
+                    return 1;
+                }
+                text = mr::SerialiseRegistryKey(*key, DisplayPath(tree, components));
+            }
+            machine::WriteFileAtomically(FileArgument(args[1]), text);
+            return 0;
+        }
+    } catch (const SyntaxError&) {
+        std::cerr << kInvalidKey << '\n';
+        return 1;
+    } catch (const machine::MachineError& error) {
+        std::cerr << "ERROR: " << error.what() << '\n';
+        return 1;
+    }
+    const bool help = !args.empty() && IsHelp(args[0]);
+    (help ? std::cout : std::cerr)
+        << "usage: brontar regedit FILE       apply a .reg file as brontar reg import does\n"
+           "       brontar regedit /e FILE [KEY]  write KEY (or the whole registry) as REGEDIT4\n";
+    return help ? 0 : 1;
 }
 
 }  // namespace brontar::tools

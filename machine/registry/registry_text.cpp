@@ -11,31 +11,50 @@ namespace {
 
 constexpr std::string_view kRegedit4Header = "REGEDIT4";
 constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
-constexpr uint32_t kTypeExpandString = 2;
-constexpr uint32_t kTypeMultiString = 7;
+constexpr std::string_view kRegeditPrefix = "REGEDIT";
+constexpr std::string_view kWindows31Root = "HKEY_CLASSES_ROOT";
 // Hex data lines stay within this many columns, as the registry editor wraps them.
 constexpr size_t kHexLineWidth = 80;
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view SkipBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     return text;
 }
+
+std::string_view TrimBlanks(std::string_view text) {
+    text = SkipBlanks(text);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Nothing but blanks, or blanks and then a comment.
+bool IsEndOfLine(std::string_view rest) {
+    rest = SkipBlanks(rest);
+    return rest.empty() || rest.front() == ';';
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && FoldName(text.substr(0, prefix.size())) == FoldName(prefix);
 }
 
-// The physical lines of a text, CR LF or LF ended, with their numbers.
+// The physical lines of a text, ended by CR LF, LF or a lone CR, with their numbers.
 class LineReader {
 public:
     explicit LineReader(std::string_view text) : rest_(text) {}
     bool Next(std::string_view& line) {
         if (rest_.empty()) return false;
-        const size_t end = rest_.find('\n');
+        const size_t end = rest_.find_first_of("\r\n");
         line = rest_.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
+        if (end == std::string_view::npos) {
+            rest_ = {};
+        } else {
+            const bool crLf = rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n';
+            rest_.remove_prefix(end + (crLf ? 2 : 1));
+        }
         ++number_;
         return true;
     }
@@ -48,26 +67,28 @@ private:
 
 using ParseError = std::string;  // why a line was refused
 
-// Reads a quoted string with \\ and \" escapes from the start of text (which
-// begins with the opening quote); advances text past the closing quote.
+// Reads a quoted string from the start of text (which begins with the opening
+// quote) and advances text past the closing quote. \\ and \" stand for
+// themselves, \n, \r and \0 for LF, CR and NUL; before any other character the
+// backslash is dropped, as the registry editor does.
 std::optional<std::string> ReadQuoted(std::string_view& text, ParseError& error) {
     std::string out;
     for (size_t i = 1; i < text.size(); ++i) {
-        const char c = text[i];
+        char c = text[i];
         if (c == '"') {
             text.remove_prefix(i + 1);
             return out;
         }
         if (c == '\\') {
-            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) {
-                error = "unknown escape in a quoted string (only \\\\ and \\\" are allowed)";
-                return std::nullopt;
-            }
-            ++i;
+            if (++i == text.size()) break;
+            c = text[i];
+            if (c == 'n') c = '\n';
+            else if (c == 'r') c = '\r';
+            else if (c == '0') c = '\0';
         }
-        out += text[i];
+        out += c;
     }
-    error = "quoted string without its closing quote";
+    error = "quoted text without its closing quote";
     return std::nullopt;
 }
 
@@ -79,20 +100,65 @@ std::optional<uint32_t> ParseHexNumber(std::string_view digits, size_t maxDigits
     return value;
 }
 
-// "4b,00,de" (blanks allowed around bytes, a trailing comma tolerated).
-std::optional<Bytes> ParseByteList(std::string_view list) {
-    Bytes bytes;
-    list = TrimBlanks(list);
-    while (!list.empty()) {
-        const size_t comma = list.find(',');
-        const std::string_view item = TrimBlanks(list.substr(0, comma));
-        const auto value = ParseHexNumber(item, 2);
-        if (!value) return std::nullopt;
+// One to eight hex digits, then only blanks or a comment: "dword:1234;5678" is 0x1234.
+std::optional<uint32_t> ParseDwordData(std::string_view text) {
+    text = SkipBlanks(text);
+    size_t digits = 0;
+    while (digits < text.size() && IsHexDigit(text[digits])) ++digits;
+    if (!IsEndOfLine(text.substr(digits))) return std::nullopt;
+    return ParseHexNumber(text.substr(0, digits), 8);
+}
+
+enum class HexSegmentEnd { Complete, Continued, Invalid };
+
+// Reads "4b, 00,de" from one line into bytes: blanks may come before a byte,
+// a comma must follow it directly. A backslash where a byte would be continues
+// the data on the next line (the rest of this line is ignored); a comment or
+// the line's end completes it.
+HexSegmentEnd ReadHexSegment(std::string_view text, Bytes& bytes) {
+    for (;;) {
+        text = SkipBlanks(text);
+        if (text.empty() || text.front() == ';') return HexSegmentEnd::Complete;
+        if (text.front() == '\\') return HexSegmentEnd::Continued;
+        size_t digits = 0;
+        while (digits < text.size() && IsHexDigit(text[digits])) ++digits;
+        const auto value = ParseHexNumber(text.substr(0, digits), digits);
+        if (!value || *value > 0xFF) return HexSegmentEnd::Invalid;
         bytes.push_back(static_cast<uint8_t>(*value));
-        if (comma == std::string_view::npos) break;
-        list = TrimBlanks(list.substr(comma + 1));
+        text.remove_prefix(digits);
+        if (!text.empty() && text.front() == ',') {
+            text.remove_prefix(1);
+            continue;
+        }
+        return IsEndOfLine(text) ? HexSegmentEnd::Complete : HexSegmentEnd::Invalid;
     }
-    return bytes;
+}
+
+// Hex bytes starting on this line and going on over lines continued with a
+// backslash. A continuation line may be a comment; a blank one, or one not
+// starting with a hex digit, drops the value. The end of the text ends the data.
+std::optional<Bytes> ReadHexData(std::string_view text, LineReader& lines, ParseError& error) {
+    Bytes bytes;
+    for (;;) {
+        const HexSegmentEnd end = ReadHexSegment(text, bytes);
+        if (end == HexSegmentEnd::Complete) return bytes;
+        if (end == HexSegmentEnd::Invalid) {
+            error = "hex data must be bytes of one or two hex digits, each followed directly by a comma";
+            return std::nullopt;
+        }
+        std::string_view next;
+        do {
+            if (!lines.Next(next)) return bytes;
+            next = SkipBlanks(next);
+        } while (!next.empty() && (next.front() == ';' || next.front() == '#'));
+        if (next.empty() || !IsHexDigit(next.front())) {
+            error = "continued hex data is followed by a line " +
+                    std::string(next.empty() ? "that is blank" : "that does not start with a hex digit") +
+                    "; the value is dropped";
+            return std::nullopt;
+        }
+        text = next;
+    }
 }
 
 // Text types of a version 5 file hold UTF-16LE; this registry holds 8-bit text.
@@ -107,24 +173,33 @@ std::optional<Bytes> NarrowUtf16(const Bytes& wide) {
     return narrow;
 }
 
+bool IsTextType(uint32_t type) { return type == kTypeString || type == kTypeExpandString || type == kTypeMultiString; }
+
+// How the lines of a file are read.
+struct ReadRules {
+    bool version5 = false;  // hex(1), hex(2) and hex(7) data is UTF-16LE
+    bool exact = false;     // the registry's own file: bytes as written, no terminator added
+};
+
 struct ParsedData {
     bool deletes = false;  // "name"=-
     uint32_t type = kTypeNone;
     Bytes data;
 };
 
-// The data after "name"=, with continuation lines already joined.
-std::optional<ParsedData> ParseValueData(std::string_view text, bool version5, ParseError& error) {
+// The data after "name"=, reading continuation lines as needed.
+std::optional<ParsedData> ReadValueData(std::string_view text, LineReader& lines, const ReadRules& rules,
+                                        ParseError& error) {
     ParsedData parsed;
-    text = TrimBlanks(text);
-    if (text == "-") {
+    text = SkipBlanks(text);
+    if (!text.empty() && text.front() == '-' && IsEndOfLine(text.substr(1))) {
         parsed.deletes = true;
         return parsed;
     }
     if (!text.empty() && text.front() == '"') {
         auto content = ReadQuoted(text, error);
         if (!content) return std::nullopt;
-        if (!TrimBlanks(text).empty()) {
+        if (!IsEndOfLine(text)) {
             error = "text after the closing quote";
             return std::nullopt;
         }
@@ -133,7 +208,7 @@ std::optional<ParsedData> ParseValueData(std::string_view text, bool version5, P
         return parsed;
     }
     if (StartsWithIgnoreCase(text, "dword:")) {
-        const auto value = ParseHexNumber(TrimBlanks(text.substr(6)), 8);
+        const auto value = ParseDwordData(text.substr(6));
         if (!value) {
             error = "dword: needs one to eight hex digits";
             return std::nullopt;
@@ -149,7 +224,7 @@ std::optional<ParsedData> ParseValueData(std::string_view text, bool version5, P
         const size_t close = text.find("):");
         const auto type = close == std::string_view::npos ? std::nullopt : ParseHexNumber(text.substr(4, close - 4), 8);
         if (!type) {
-            error = "hex(N): needs a hex type number";
+            error = "hex(N): needs a type number of one to eight hex digits";
             return std::nullopt;
         }
         parsed.type = *type;
@@ -158,39 +233,62 @@ std::optional<ParsedData> ParseValueData(std::string_view text, bool version5, P
         error = "value data is none of \"text\", dword:, hex:, hex(N): or -";
         return std::nullopt;
     }
-    auto bytes = ParseByteList(text);
-    if (!bytes) {
-        error = "hex bytes must be one or two hex digits separated by commas";
-        return std::nullopt;
-    }
-    if (version5 && (parsed.type == kTypeExpandString || parsed.type == kTypeMultiString)) {
+    auto bytes = ReadHexData(text, lines, error);
+    if (!bytes) return std::nullopt;
+    if (rules.version5 && IsTextType(parsed.type)) {
         bytes = NarrowUtf16(*bytes);
         if (!bytes) {
             error = "UTF-16 text with an odd number of bytes";
             return std::nullopt;
         }
     }
+    if (!rules.exact && (parsed.type == kTypeExpandString || parsed.type == kTypeMultiString) && !bytes->empty() &&
+        bytes->back() != 0)
+        bytes->push_back(0);
     parsed.data = std::move(*bytes);
     return parsed;
 }
 
-// Applies the lines after the header line.
+// The key of a [KEY] line: only the long root names are read in files.
+std::optional<std::vector<std::string>> FileKeyPath(std::string_view path, ParseError& error) {
+    const std::string_view root = path.substr(0, path.find('\\'));
+    for (std::string_view known : {kLocalMachine, kCurrentUser, kWindows31Root})
+        if (FoldName(root) == FoldName(known)) {
+            auto components = SplitKeyPath(path);
+            for (size_t i = 1; components && i < components->size(); ++i)
+                if (!IsStorableKeyName((*components)[i])) {
+                    error = (*components)[i].size() > kLongestKeyName
+                                ? "key name longer than " + std::to_string(kLongestKeyName) + " characters"
+                                : "key name cannot be stored";
+                    return std::nullopt;
+                }
+            if (components && components->size() > kDeepestKey) {
+                error = "key deeper than " + std::to_string(kDeepestKey) + " levels";
+                return std::nullopt;
+            }
+            return components;
+        }
+    error = "the root key is not HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT";
+    return std::nullopt;
+}
+
+// Applies the lines after a REGEDIT4 or version 5 header.
 class TextApplier {
 public:
-    TextApplier(RegistryTree& tree, bool version5) : tree_(tree), version5_(version5) {}
+    TextApplier(RegistryTree& tree, ReadRules rules) : tree_(tree), rules_(rules) {}
 
     void Run(LineReader& lines) {
         std::string_view line;
         while (lines.Next(line)) {
-            const std::string_view trimmed = TrimBlanks(line);
-            if (trimmed.empty() || trimmed.front() == ';') continue;
+            const std::string_view start = SkipBlanks(line);
+            if (start.empty() || start.front() == ';' || start.front() == '#') continue;
             ParseError error;
             const size_t number = lines.Number();
             bool ok;
-            if (trimmed.front() == '[')
-                ok = ApplyKeyLine(trimmed, error);
-            else if (trimmed.front() == '"' || trimmed.front() == '@')
-                ok = ApplyValueLine(trimmed, lines, error);
+            if (start.front() == '[')
+                ok = ApplyKeyLine(start, error);
+            else if (start.front() == '"' || start.front() == '@')
+                ok = ApplyValueLine(start, lines, error);
             else
                 ok = (error = "line is neither [KEY] nor \"name\"=data", false);
             if (!ok) problems_.push_back({number, error});
@@ -202,37 +300,24 @@ public:
 private:
     bool ApplyKeyLine(std::string_view line, ParseError& error) {
         key_ = nullptr;
-        skipValues_ = true;
+        keyLine_ = KeyLine::Refused;
+        // Text after the last ] is ignored, as the registry editor does.
         const size_t close = line.rfind(']');
-        if (close == std::string_view::npos || !TrimBlanks(line.substr(close + 1)).empty()) {
+        if (close == std::string_view::npos) {
             error = "key line without its closing ]";
             return false;
         }
         std::string_view path = line.substr(1, close - 1);
         const bool deletes = !path.empty() && path.front() == '-';
         if (deletes) path.remove_prefix(1);
-        const auto components = SplitKeyPath(path);
-        if (!components) {
-            error = "key path does not start with HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER";
-            return false;
-        }
-        for (size_t i = 1; i < components->size(); ++i)
-            if (!IsStorableKeyName((*components)[i])) {
-                error = (*components)[i].size() > kLongestKeyName
-                            ? "key name longer than " + std::to_string(kLongestKeyName) + " characters"
-                            : "key name cannot be stored";
-                return false;
-            }
-        if (components->size() > kDeepestKey) {
-            error = "key deeper than " + std::to_string(kDeepestKey) + " levels";
-            return false;
-        }
+        const auto components = FileKeyPath(path, error);
+        if (!components) return false;
         if (deletes) {
             tree_.DeleteKey(*components);
+            keyLine_ = KeyLine::Deleted;
             return true;
         }
         key_ = &tree_.CreateKey(*components);
-        skipValues_ = false;
         return true;
     }
 
@@ -243,30 +328,19 @@ private:
         } else {
             auto quoted = ReadQuoted(line, error);
             if (!quoted) return false;
-            name = std::move(*quoted);
-            if (!IsStorableValueName(name)) {
-                error = "value name cannot be stored";
-                return false;
-            }
+            name = quoted->substr(0, quoted->find('\0'));  // a name ends at a NUL, as a C string does
         }
+        line = SkipBlanks(line);
         if (line.empty() || line.front() != '=') {
             error = "value name not followed by =";
             return false;
         }
-        std::string data(TrimBlanks(line.substr(1)));
-        // Hex data may go on over lines that end with a backslash.
-        if (StartsWithIgnoreCase(data, "hex")) {
-            std::string_view next;
-            while (!data.empty() && data.back() == '\\' && lines.Next(next)) {
-                data.pop_back();
-                data += TrimBlanks(next);
-            }
-        }
-        auto parsed = ParseValueData(data, version5_, error);
+        auto parsed = ReadValueData(line.substr(1), lines, rules_, error);
         if (!parsed) return false;
         if (key_ == nullptr) {
-            if (skipValues_) return true;  // below a refused or deleted key
-            error = "value before any [KEY] line";
+            error = keyLine_ == KeyLine::None      ? "value before any [KEY] line"
+                    : keyLine_ == KeyLine::Deleted ? "value below a [-KEY] line"
+                                                   : "value below a key line that was skipped";
             return false;
         }
         if (parsed->deletes)
@@ -276,16 +350,85 @@ private:
         return true;
     }
 
+    enum class KeyLine { None, Refused, Deleted };
+
     RegistryTree& tree_;
-    bool version5_;
+    ReadRules rules_;
     RegistryKey* key_ = nullptr;  // the key the value lines go to
-    bool skipValues_ = false;     // the last key line was refused or deleted a key
+    KeyLine keyLine_ = KeyLine::None;
     std::vector<ParseProblem> problems_;
 };
 
-std::string QuoteName(std::string_view text) {
+// The Windows 3.1 form: "HKEY_CLASSES_ROOT\key = value" sets the key's
+// default value. The key ends at the first blank; one blank after = is
+// part of the separator.
+std::vector<ParseProblem> ApplyWindows31Lines(LineReader& lines, RegistryTree& tree) {
+    std::vector<ParseProblem> problems;
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (SkipBlanks(line).empty()) continue;
+        if (!line.starts_with(kWindows31Root)) {
+            problems.push_back({lines.Number(), "a REGEDIT file holds only HKEY_CLASSES_ROOT\\key = value lines"});
+            continue;
+        }
+        size_t keyEnd = 0;
+        while (keyEnd < line.size() && !IsBlank(line[keyEnd])) ++keyEnd;
+        std::string_view value = SkipBlanks(line.substr(keyEnd));
+        if (!value.empty() && value.front() == '=') value.remove_prefix(1);
+        if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+        ParseError error;
+        const auto components = FileKeyPath(line.substr(0, keyEnd), error);
+        if (!components) {
+            problems.push_back({lines.Number(), error});
+            continue;
+        }
+        tree.CreateKey(*components).SetValue("", kTypeString, StringBytes(value));
+    }
+    return problems;
+}
+
+ImportOutcome ReadRegistryText(std::string_view text, RegistryTree& tree, bool exact) {
+    LineReader lines(text);
+    std::string_view first;
+    lines.Next(first);
+    const std::string_view header = TrimBlanks(first);
+    ImportOutcome outcome;
+    if (header == kRegedit4Header || header == kVersion5Header) {
+        outcome.read = true;
+        TextApplier applier(tree, {header == kVersion5Header, exact});
+        applier.Run(lines);
+        outcome.problems = applier.TakeProblems();
+    } else if (exact) {
+        outcome.problems.push_back({1, "first line is not REGEDIT4"});
+    } else if (header == kRegeditPrefix) {
+        outcome.read = true;
+        outcome.problems = ApplyWindows31Lines(lines, tree);
+    } else if (header.starts_with(kRegeditPrefix)) {
+        // The registry editor accepts any REGEDIT header and skips what it cannot read.
+        outcome.read = true;
+        outcome.problems.push_back(
+            {1, "\"" + std::string(header) + "\" is not a file version this editor reads; nothing in it was applied"});
+    } else {
+        outcome.problems.push_back(
+            {1, "first line is neither REGEDIT4 nor Windows Registry Editor Version 5.00"});
+    }
+    return outcome;
+}
+
+// How a file is written.
+enum class WriteForm {
+    Exact,      // the registry's own file: every value's bytes kept
+    RegExport,  // as reg export writes it: REG_SZ up to its first NUL, text types in UTF-16LE
+};
+
+// Names and strings in quotes; line breaks escaped so the line stays one line.
+std::string Quote(std::string_view text) {
     std::string quoted = "\"";
     for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            quoted += c == '\r' ? "\\r" : "\\n";
+            continue;
+        }
         if (c == '\\' || c == '"') quoted += '\\';
         quoted += c;
     }
@@ -305,46 +448,55 @@ bool IsPlainString(const RegistryValue& value) {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-void AppendValueLine(std::string& out, const RegistryValue& value) {
-    const size_t lineStart = out.size();
-    out += value.name.empty() ? std::string("@") : QuoteName(value.name);
-    out += '=';
-    if (IsPlainString(value)) {
-        out += QuoteName(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
-    } else if (value.type == kTypeDword && value.data.size() == 4) {
-        char digits[9];
-        const uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                (static_cast<uint32_t>(value.data[3]) << 24);
-        for (int i = 7; i >= 0; --i) digits[7 - i] = kHexDigits[(number >> (4 * i)) & 0xF];
-        out += "dword:";
-        out.append(digits, 8);
+void AppendHexData(std::string& out, size_t lineStart, uint32_t type, const Bytes& data) {
+    if (type == kTypeBinary) {
+        out += "hex:";
     } else {
-        if (value.type == kTypeBinary) {
-            out += "hex:";
-        } else {
-            char type[9];
-            auto [end, ec] = std::to_chars(type, type + sizeof type, value.type, 16);
-            (void)ec;
-            out += "hex(";
-            out.append(type, end);
-            out += "):";
+        char digits[9];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, type, 16);
+        (void)ec;
+        out += "hex(";
+        out.append(digits, end);
+        out += "):";
+    }
+    size_t column = out.size() - lineStart;
+    for (size_t i = 0; i < data.size(); ++i) {
+        // Room for "xx," and the continuation backslash.
+        if (column + 4 > kHexLineWidth) {
+            out += "\\\r\n  ";
+            column = 2;
         }
-        size_t column = out.size() - lineStart;
-        for (size_t i = 0; i < value.data.size(); ++i) {
-            const bool last = i + 1 == value.data.size();
-            // Room for "xx," and the continuation backslash.
-            if (column + 4 > kHexLineWidth) {
-                out += "\\\r\n  ";
-                column = 2;
-            }
-            out += kHexDigits[value.data[i] >> 4];
-            out += kHexDigits[value.data[i] & 0xF];
-            column += 2;
-            if (!last) {
-                out += ',';
-                ++column;
-            }
+        out += kHexDigits[data[i] >> 4];
+        out += kHexDigits[data[i] & 0xF];
+        column += 2;
+        if (i + 1 < data.size()) {
+            out += ',';
+            ++column;
         }
+    }
+}
+
+void AppendValueLine(std::string& out, const RegistryValue& value, WriteForm form) {
+    const size_t lineStart = out.size();
+    out += value.name.empty() ? std::string("@") : Quote(value.name);
+    out += '=';
+    const Bytes& data = value.data;
+    if (form == WriteForm::RegExport && value.type == kTypeString) {
+        const auto text = reinterpret_cast<const char*>(data.data());
+        out += Quote(std::string_view(text, data.size()).substr(0, std::string_view(text, data.size()).find('\0')));
+    } else if (form == WriteForm::Exact && IsPlainString(value)) {
+        out += Quote(std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1));
+    } else if (value.type == kTypeDword && data.size() == 4) {
+        const uint32_t number =
+            data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
+        out += "dword:";
+        for (int i = 7; i >= 0; --i) out += kHexDigits[(number >> (4 * i)) & 0xF];
+    } else if (form == WriteForm::RegExport && IsTextType(value.type)) {
+        Bytes wide;
+        for (uint8_t byte : data) wide.insert(wide.end(), {byte, 0});
+        AppendHexData(out, lineStart, value.type, wide);
+    } else {
+        AppendHexData(out, lineStart, value.type, data);
     }
     out += "\r\n";
 }
@@ -352,7 +504,7 @@ void AppendValueLine(std::string& out, const RegistryValue& value) {
 // The key's section (when asked for) and those of all keys below it, in
 // name order, parents first. Walked with a stack of its own, so the depth of
 // the tree never reaches the call stack.
-void AppendKey(std::string& out, const RegistryKey& key, const std::string& path, bool withSection) {
+void AppendKey(std::string& out, const RegistryKey& key, const std::string& path, bool withSection, WriteForm form) {
     struct Pending {
         const RegistryKey* key;
         std::string path;
@@ -366,13 +518,23 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& path
             out += "\r\n[";
             out += next.path;
             out += "]\r\n";
-            for (const auto& [folded, value] : next.key->Values()) AppendValueLine(out, value);
+            for (const RegistryValue& value : next.key->Values()) AppendValueLine(out, value, form);
         }
         // Pushed last to first, so the first subkey comes out next.
         const auto& subkeys = next.key->Subkeys();
         for (auto child = subkeys.rbegin(); child != subkeys.rend(); ++child)
             pending.push_back({child->second.get(), next.path + '\\' + child->second->Name(), true});
     }
+}
+
+// A file of one key and everything below it.
+std::string KeyFile(const RegistryKey& key, std::string_view path, std::string_view header, WriteForm form) {
+    std::string out(header);
+    out += "\r\n";
+    std::string keyPath(path);
+    AppendKey(out, key, keyPath, true, form);
+    out += "\r\n";
+    return out;
 }
 
 }  // namespace
@@ -397,34 +559,37 @@ std::string DecodeRegistryFileBytes(std::string_view bytes) {
     return std::string(bytes);
 }
 
+ImportOutcome ImportRegistryText(std::string_view text, RegistryTree& tree) {
+    return ReadRegistryText(text, tree, false);
+}
+
 std::vector<ParseProblem> ApplyRegistryText(std::string_view text, RegistryTree& tree) {
-    LineReader lines(text);
-    std::string_view header;
-    lines.Next(header);
-    header = TrimBlanks(header);
-    if (header != kRegedit4Header && header != kVersion5Header)
-        return {{1, "first line is neither REGEDIT4 nor Windows Registry Editor Version 5.00"}};
-    TextApplier applier(tree, header == kVersion5Header);
-    applier.Run(lines);
-    return applier.TakeProblems();
+    return ReadRegistryText(text, tree, true).problems;
 }
 
 std::string SerialiseRegistry(const RegistryTree& tree) {
     std::string out(kRegedit4Header);
     out += "\r\n";
     for (const auto& [folded, root] : tree.Top().Subkeys()) {
-        AppendKey(out, *root, root->Name(), !root->Values().empty());
+        AppendKey(out, *root, root->Name(), !root->Values().empty(), WriteForm::Exact);
     }
     out += "\r\n";
     return out;
 }
 
 std::string SerialiseRegistryKey(const RegistryKey& key, std::string_view path) {
-    std::string out(kRegedit4Header);
-    out += "\r\n";
-    AppendKey(out, key, std::string(path), true);
-    out += "\r\n";
-    return out;
+    return KeyFile(key, path, kRegedit4Header, WriteForm::Exact);
+}
+
+std::string ExportRegistryKey(const RegistryKey& key, std::string_view path) {
+    const std::string text = KeyFile(key, path, kVersion5Header, WriteForm::RegExport);
+    std::string bytes = "\xFF\xFE";
+    bytes.reserve(2 + 2 * text.size());
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
 }
 
 }  // namespace brontar::machine::registry

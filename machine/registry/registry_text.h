@@ -1,5 +1,7 @@
-// The registry file format: REGEDIT4 text as the Windows 95 registry editor
-// writes it, and on input also "Windows Registry Editor Version 5.00" files.
+// The registry file formats: REGEDIT4 text as the Windows 95 registry editor
+// writes it, "Windows Registry Editor Version 5.00" files as reg.exe writes
+// them, and on input also the Windows 3.1 form (REGEDIT, then lines
+// "HKEY_CLASSES_ROOT\key = value").
 #pragma once
 
 #include <cstddef>
@@ -26,18 +28,35 @@ std::string DescribeProblem(std::string_view file, const ParseProblem& problem);
 // dropped, anything else is taken as it is.
 std::string DecodeRegistryFileBytes(std::string_view bytes);
 
-// Applies a registry text to the tree: creates each [KEY], removes each
-// [-KEY] with all below it, sets each "name"=data, deletes each "name"=-.
-// Lines that cannot be read are skipped and reported; everything else is
-// applied. Apply to a copy when a text with problems must change nothing.
+// What reading a .reg file as the registry editor does came to.
+struct ImportOutcome {
+    bool read = false;                   // the header was recognised; false: nothing was applied
+    std::vector<ParseProblem> problems;  // the lines that were skipped, and why
+};
+
+// Applies a .reg file's text to the tree as the registry editor imports it:
+// creates each [KEY], removes each [-KEY] with all below it, sets each
+// "name"=data, deletes each "name"=-. A line that cannot be read is skipped
+// (with the value it starts) and reported; everything else is applied.
+// hex(2) and hex(7) data without its terminating NUL gets one.
+ImportOutcome ImportRegistryText(std::string_view text, RegistryTree& tree);
+
+// Reads the registry's own file (registry.reg) into the tree: the same lines,
+// but the bytes of every value are taken exactly as written. Returns the
+// problems; an empty list means the file was read completely.
 std::vector<ParseProblem> ApplyRegistryText(std::string_view text, RegistryTree& tree);
 
-// The whole tree as a REGEDIT4 file (CR LF line ends). Roots get a section of
-// their own only when they hold values.
+// The whole tree as the registry's own REGEDIT4 file (CR LF line ends), every
+// value's exact bytes kept. Roots get a section only when they hold values.
 std::string SerialiseRegistry(const RegistryTree& tree);
 
-// One key and everything below it as a REGEDIT4 file; path is the key's full
-// path with the long root name.
+// One key and everything below it in that REGEDIT4 form; path is the key's
+// full path with the long root name.
 std::string SerialiseRegistryKey(const RegistryKey& key, std::string_view path);
+
+// One key and everything below it as reg export writes it: the version 5
+// header, UTF-16LE with a byte-order mark, CR LF. REG_SZ data is written as
+// text up to its first NUL; text types in hex form hold UTF-16LE.
+std::string ExportRegistryKey(const RegistryKey& key, std::string_view path);
 
 }  // namespace brontar::machine::registry

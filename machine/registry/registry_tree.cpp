@@ -3,6 +3,7 @@
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -21,14 +22,21 @@ Bytes DwordBytes(uint32_t value) {
 
 std::string FoldName(std::string_view name) { return AsciiLower(name); }
 
-bool IsStorableValueName(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) == name.npos; }
+bool IsStorableValueName(std::string_view name) { return name.find('\0') == name.npos; }
 
 bool IsStorableKeyName(std::string_view name) {
-    return !name.empty() && name.size() <= kLongestKeyName && IsStorableValueName(name) &&
-           name.find('\\') == name.npos;
+    return !name.empty() && name.size() <= kLongestKeyName &&
+           name.find_first_of(std::string_view("\r\n\0\\", 4)) == name.npos;
 }
 
-RegistryKey::RegistryKey(const RegistryKey& other) : name_(other.name_), values_(other.values_) {
+bool SubkeyOrder::operator()(std::string_view left, std::string_view right) const {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : static_cast<unsigned char>(c); };
+    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
+                                        [&](char a, char b) { return upper(a) < upper(b); });
+}
+
+RegistryKey::RegistryKey(const RegistryKey& other)
+    : name_(other.name_), values_(other.values_), valueIndex_(other.valueIndex_) {
     // Each pending pair is a key copied without its subkeys yet, and its original.
     std::vector<std::pair<RegistryKey*, const RegistryKey*>> pending{{this, &other}};
     while (!pending.empty()) {
@@ -37,6 +45,7 @@ RegistryKey::RegistryKey(const RegistryKey& other) : name_(other.name_), values_
         for (const auto& [folded, child] : original->subkeys_) {
             auto childCopy = std::make_unique<RegistryKey>(child->name_);
             childCopy->values_ = child->values_;
+            childCopy->valueIndex_ = child->valueIndex_;
             pending.emplace_back(childCopy.get(), child.get());
             copy->subkeys_.emplace(folded, std::move(childCopy));
         }
@@ -80,16 +89,17 @@ RegistryKey& RegistryKey::CreateSubkey(std::string_view name) {
 bool RegistryKey::DeleteSubkey(std::string_view name) { return subkeys_.erase(FoldName(name)) > 0; }
 
 const RegistryValue* RegistryKey::FindValue(std::string_view name) const {
-    auto found = values_.find(FoldName(name));
-    return found == values_.end() ? nullptr : &found->second;
+    auto found = valueIndex_.find(FoldName(name));
+    return found == valueIndex_.end() ? nullptr : &values_[found->second];
 }
 
 void RegistryKey::SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data) {
     if (!IsStorableValueName(name)) throw MachineError("registry value name cannot be stored: " + std::string(name));
-    auto [slot, inserted] = values_.try_emplace(FoldName(name));
-    if (inserted) slot->second.name = std::string(name);
-    slot->second.type = type;
-    slot->second.data.assign(data.begin(), data.end());
+    auto [slot, inserted] = valueIndex_.try_emplace(FoldName(name), values_.size());
+    if (inserted) values_.push_back({std::string(name), type, {}});
+    RegistryValue& value = values_[slot->second];
+    value.type = type;
+    value.data.assign(data.begin(), data.end());
 }
 
 bool RegistryKey::SetValueIfMissing(std::string_view name, uint32_t type, std::span<const uint8_t> data) {
@@ -98,7 +108,21 @@ bool RegistryKey::SetValueIfMissing(std::string_view name, uint32_t type, std::s
     return true;
 }
 
-bool RegistryKey::DeleteValue(std::string_view name) { return values_.erase(FoldName(name)) > 0; }
+bool RegistryKey::DeleteValue(std::string_view name) {
+    auto found = valueIndex_.find(FoldName(name));
+    if (found == valueIndex_.end()) return false;
+    const size_t place = found->second;
+    valueIndex_.erase(found);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+    for (auto& [folded, index] : valueIndex_)
+        if (index > place) --index;
+    return true;
+}
+
+void RegistryKey::DeleteAllValues() {
+    values_.clear();
+    valueIndex_.clear();
+}
 
 std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
     std::vector<std::string> parts;

@@ -1,7 +1,9 @@
 // The registry in memory: keys below the roots HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER, each holding named values with a type code and exact
 // bytes. Key and value names match without regard to ASCII case and keep the
-// case they were created with.
+// case they were created with. Subkeys are listed in the order Windows
+// enumerates them (names compared in upper case), values in the order they
+// were created.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +19,15 @@
 
 namespace brontar::machine::registry {
 
-// Win32 type codes the machine itself writes.
+// Win32 type codes.
 inline constexpr uint32_t kTypeNone = 0;
 inline constexpr uint32_t kTypeString = 1;
+inline constexpr uint32_t kTypeExpandString = 2;
 inline constexpr uint32_t kTypeBinary = 3;
 inline constexpr uint32_t kTypeDword = 4;
+inline constexpr uint32_t kTypeDwordBigEndian = 5;
+inline constexpr uint32_t kTypeMultiString = 7;
+inline constexpr uint32_t kTypeQword = 11;
 
 inline constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
 inline constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER";
@@ -48,16 +54,21 @@ inline constexpr size_t kDeepestKey = 512;
 // The lookup form of a key or value name (ASCII lower case).
 std::string FoldName(std::string_view name);
 
-// Whether a name can be stored and written to the registry file: no line
-// breaks or NUL, and for key names no backslash, not empty and at most
+// Whether a name can be stored and written to the registry file: no NUL, and
+// for key names also no line break or backslash, not empty and at most
 // kLongestKeyName characters.
 bool IsStorableValueName(std::string_view name);
 bool IsStorableKeyName(std::string_view name);
 
+// Orders folded names as Windows enumerates subkeys: by their upper case.
+struct SubkeyOrder {
+    using is_transparent = void;
+    bool operator()(std::string_view left, std::string_view right) const;
+};
+
 class RegistryKey {
 public:
-    using SubkeyMap = std::map<std::string, std::unique_ptr<RegistryKey>, std::less<>>;  // by folded name
-    using ValueMap = std::map<std::string, RegistryValue, std::less<>>;                 // by folded name
+    using SubkeyMap = std::map<std::string, std::unique_ptr<RegistryKey>, SubkeyOrder>;  // by folded name
 
     explicit RegistryKey(std::string name) : name_(std::move(name)) {}
     RegistryKey(const RegistryKey& other);  // deep copy
@@ -84,16 +95,17 @@ public:
     bool SetValueIfMissing(std::string_view name, uint32_t type, std::span<const uint8_t> data);
     // False when there was no such value.
     bool DeleteValue(std::string_view name);
-    void DeleteAllValues() { values_.clear(); }
+    void DeleteAllValues();
 
-    // Ordered by folded name.
     const SubkeyMap& Subkeys() const { return subkeys_; }
-    const ValueMap& Values() const { return values_; }
+    // In the order they were created; a rewrite keeps a value's place.
+    const std::vector<RegistryValue>& Values() const { return values_; }
 
 private:
     std::string name_;
     SubkeyMap subkeys_;
-    ValueMap values_;
+    std::vector<RegistryValue> values_;
+    std::map<std::string, size_t, std::less<>> valueIndex_;  // folded name -> place in values_
 };
 
 // A key path split into its canonical components: the long root name first

@@ -90,6 +90,14 @@ bool FillSolidRect(HDC dc, const RECT& rect, COLORREF color) {
     return true;
 }
 
+bool InvertDottedFrame(HDC dc, const RECT& rect) {
+    std::lock_guard lock(GdiMutex());
+    DeviceContext* context = FindDeviceContext(dc);
+    if (context == nullptr) return false;
+    InvertDottedBorder(context->target, SurfaceBox(context->target), BoxOf(rect));
+    return true;
+}
+
 }  // namespace brontar::platform
 
 using namespace brontar::platform;

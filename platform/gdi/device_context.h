@@ -32,4 +32,9 @@ DeviceContext* FindDeviceContext(HDC dc);
 // surface. FALSE for an unknown context.
 bool FillSolidRect(HDC dc, const RECT& rect, COLORREF color);
 
+// Inverts every other pixel of the rectangle's one-pixel border, those whose
+// x + y is even, so that drawing it twice restores the pixels. FALSE for an
+// unknown context.
+bool InvertDottedFrame(HDC dc, const RECT& rect);
+
 }  // namespace brontar::platform

@@ -17,12 +17,14 @@
 
 #include "platform/gdi/font_files.h"
 #include "platform/kernel/event_log.h"
+#include "platform/kernel/module_table.h"
 
 namespace brontar::platform {
 namespace {
 
 constexpr int32_t kDefaultEmHeight = 16;  // lfHeight 0: 12 points at 96 dpi
 constexpr int32_t kMaxPixelHeight = 1024; // bounds glyph bitmaps and their cache
+constexpr uint16_t kJapaneseLanguage = 0x0411;
 
 // The font-unit numbers the sizes are derived from.
 struct FaceUnits {
@@ -121,12 +123,26 @@ struct Sizing {
     FontMetrics metrics;
 };
 
-Sizing SizeFor(const FaceUnits& u, int32_t requestedHeight, int32_t requestedWidth) {
+// The cell of the dialog's raster face: 13 pixels at 8 points, an ascent of
+// 11 that is also its em, and a descent of 2.
+constexpr int32_t kDialogFaceAscent = 11;
+constexpr int32_t kDialogFaceDescent = 2;
+
+Sizing SizeFor(const FaceUnits& u, int32_t requestedHeight, int32_t requestedWidth, bool dialogFaceCell) {
     Sizing s;
     FontMetrics& m = s.metrics;
     int32_t box = u.winAscent + u.winDescent;
     int32_t height = requestedHeight == 0 ? -kDefaultEmHeight : BoundHeight(requestedHeight);
-    if (height > 0) {
+    if (dialogFaceCell) {
+        if (height > 0) {
+            m.ascent = std::max(1, ScaleRounded(height, kDialogFaceAscent, kDialogFaceAscent + kDialogFaceDescent));
+            m.descent = height - m.ascent;
+        } else {
+            m.ascent = -height;
+            m.descent = ScaleRounded(-height, kDialogFaceDescent, kDialogFaceAscent);
+        }
+        s.emPixels = m.ascent;
+    } else if (height > 0) {
         s.emPixels = std::max(1, ScaleRounded(height, u.unitsPerEm, box));
         m.ascent = ScaleRounded(height, u.winAscent, box);
         m.descent = height - m.ascent;
@@ -173,6 +189,13 @@ const std::map<std::string, FontFamily, std::less<>>& KnownFaces() {
     return faces;
 }
 
+// The raster face of dialogs and its other names: drawn from the sans-serif
+// outlines in the raster face's cell.
+const std::set<std::string, std::less<>>& DialogFaces() {
+    static const std::set<std::string, std::less<>> faces = {"ms sans serif", "ms shell dlg", "helv"};
+    return faces;
+}
+
 std::string LowerFaceName(const LOGFONTA& logFont) {
     std::string name(logFont.lfFaceName, strnlen(logFont.lfFaceName, LF_FACESIZE));
     for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -215,7 +238,8 @@ std::string FontPathFor(const LOGFONTA& logFont) {
 
 }  // namespace
 
-FontInstance::FontInstance(const std::string& path, int32_t requestedHeight, int32_t requestedWidth) {
+FontInstance::FontInstance(const std::string& path, int32_t requestedHeight, int32_t requestedWidth,
+                           bool dialogFaceCell) {
     FaceUnits units;
     if (!path.empty()) {
         std::lock_guard lock(FreeTypeMutex());
@@ -226,8 +250,10 @@ FontInstance::FontInstance(const std::string& path, int32_t requestedHeight, int
         }
         if (face_ != nullptr) units = ReadFaceUnits(face_);
     }
-    Sizing sizing = SizeFor(units, requestedHeight, requestedWidth);
+    Sizing sizing = SizeFor(units, requestedHeight, requestedWidth, dialogFaceCell);
     metrics_ = sizing.metrics;
+    emPixels_ = sizing.emPixels;
+    emPixelsX_ = sizing.emPixelsX;
     if (face_ != nullptr) {
         std::lock_guard lock(FreeTypeMutex());
         if (FT_Set_Pixel_Sizes(face_, sizing.emPixelsX, sizing.emPixels) != 0) {
@@ -239,32 +265,58 @@ FontInstance::FontInstance(const std::string& path, int32_t requestedHeight, int
 }
 
 FontInstance::~FontInstance() {
-    if (face_ != nullptr) {
-        std::lock_guard lock(FreeTypeMutex());
-        FT_Done_Face(face_);
-    }
+    std::lock_guard lock(FreeTypeMutex());
+    if (face_ != nullptr) FT_Done_Face(face_);
+    if (fallback_ != nullptr) FT_Done_Face(fallback_);
 }
 
-const GlyphBitmap& FontInstance::Glyph(uint8_t ansiChar) {
-    std::unique_ptr<GlyphBitmap>& slot = glyphs_[ansiChar];
+const GlyphBitmap& FontInstance::Glyph(uint32_t codePoint) {
+    std::unique_ptr<GlyphBitmap>& slot = codePoint < glyphs_.size() ? glyphs_[codePoint] : otherGlyphs_[codePoint];
     if (slot == nullptr) {
         slot = std::make_unique<GlyphBitmap>();
         slot->advance = metrics_.aveCharWidth;  // what a face-less font measures
-        if (face_ != nullptr) RenderGlyph(ansiChar, *slot);
+        if (face_ != nullptr) RenderGlyph(codePoint, *slot);
     }
     return *slot;
 }
 
-// Loads, hints and renders one glyph in monochrome; characters the face lacks
-// draw its missing-glyph box, as GDI drew the default character.
-void FontInstance::RenderGlyph(uint8_t ansiChar, GlyphBitmap& glyph) {
+// The fallback face at the font's pixel size; null when there is none.
+// Called with the FreeType lock held.
+FT_Face FontInstance::FallbackFace() {
+    if (fallbackTried_) return fallback_;
+    fallbackTried_ = true;
+    std::string path = FallbackFontPath();
+    if (path.empty() || FT_New_Face(Library(), path.c_str(), 0, &fallback_) != 0) {
+        fallback_ = nullptr;
+        return nullptr;
+    }
+    if (FT_Set_Pixel_Sizes(fallback_, emPixelsX_, emPixels_) != 0) {
+        FT_Done_Face(fallback_);
+        fallback_ = nullptr;
+    }
+    return fallback_;
+}
+
+// Loads, hints and renders one glyph in monochrome; characters neither the
+// face nor the fallback has draw the face's missing-glyph box, as GDI drew
+// the default character.
+void FontInstance::RenderGlyph(uint32_t codePoint, GlyphBitmap& glyph) {
     std::lock_guard lock(FreeTypeMutex());
-    FT_UInt index = FT_Get_Char_Index(face_, AnsiToUnicode(ansiChar));
-    if (FT_Load_Glyph(face_, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) {
-        WriteDiagnostic("GDI: glyph " + std::to_string(ansiChar) + " could not be rendered; drawn as blank");
+    FT_Face face = face_;
+    FT_UInt index = FT_Get_Char_Index(face_, codePoint);
+    if (index == 0 && codePoint >= 0x80) {
+        if (FT_Face fallback = FallbackFace(); fallback != nullptr) {
+            if (FT_UInt fallbackIndex = FT_Get_Char_Index(fallback, codePoint); fallbackIndex != 0) {
+                face = fallback;
+                index = fallbackIndex;
+            }
+        }
+    }
+    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) {
+        WriteDiagnostic("GDI: character U+" + std::to_string(codePoint) + " could not be rendered; drawn as blank");
         return;
     }
-    FT_GlyphSlot slot = face_->glyph;
+    FT_GlyphSlot slot = face->glyph;
     glyph.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO || bitmap.buffer == nullptr) return;
@@ -280,14 +332,51 @@ void FontInstance::RenderGlyph(uint8_t ansiChar, GlyphBitmap& glyph) {
     }
 }
 
+bool AnsiIsUtf8() { return UserLanguage() == kJapaneseLanguage; }
+
+std::u32string DecodeAnsiText(std::string_view text, bool utf8) {
+    std::u32string characters;
+    characters.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<uint8_t>(text[i]);
+        size_t length = !utf8 || lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+        uint32_t value = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length > 1 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<uint8_t>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        static constexpr uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && value >= kSmallest[length] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        if (valid) {
+            characters.push_back(value);
+            i += length;
+        } else {
+            characters.push_back(AnsiToUnicode(lead));
+            ++i;
+        }
+    }
+    return characters;
+}
+
+std::string FallbackFontPath() {
+    for (const char* name : {"VL-Gothic-Regular.ttf", "ipag.ttf"})
+        if (std::string path = FindFontFile(name); !path.empty()) return path;
+    return {};
+}
+
 std::shared_ptr<FontInstance> RealiseFont(const LOGFONTA& logFont) {
     std::string path = FontPathFor(logFont);
-    std::string key = path + "|" + std::to_string(logFont.lfHeight) + "|" + std::to_string(logFont.lfWidth);
+    const bool dialogFaceCell = DialogFaces().contains(LowerFaceName(logFont));
+    std::string key = path + "|" + std::to_string(logFont.lfHeight) + "|" + std::to_string(logFont.lfWidth) + "|" +
+                      (dialogFaceCell ? "dialog" : "");
     static std::mutex cacheMutex;
     static std::map<std::string, std::weak_ptr<FontInstance>> cache;
     std::lock_guard lock(cacheMutex);
     if (auto found = cache[key].lock(); found != nullptr) return found;
-    auto created = std::make_shared<FontInstance>(path, logFont.lfHeight, logFont.lfWidth);
+    auto created = std::make_shared<FontInstance>(path, logFont.lfHeight, logFont.lfWidth, dialogFaceCell);
     std::erase_if(cache, [](const auto& entry) { return entry.second.expired(); });
     cache[key] = created;
     return created;

@@ -1,13 +1,15 @@
 // A font realised at one pixel size: FreeType face, cell metrics as GDI
-// reports them, and monochrome glyph bitmaps cached per ANSI character.
+// reports them, and monochrome glyph bitmaps cached per character.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gdi/font_files.h"
@@ -49,24 +51,45 @@ struct GlyphBitmap {
 class FontInstance {
 public:
     // Opens the file (an empty path gives a font that measures but draws
-    // nothing) at the requested GDI height and width.
-    FontInstance(const std::string& path, int32_t requestedHeight, int32_t requestedWidth);
+    // nothing) at the requested GDI height and width; with dialogFaceCell the
+    // cell is that of the dialog's raster face (13 pixels for an em of 11).
+    FontInstance(const std::string& path, int32_t requestedHeight, int32_t requestedWidth, bool dialogFaceCell);
     ~FontInstance();
     FontInstance(const FontInstance&) = delete;
     FontInstance& operator=(const FontInstance&) = delete;
 
     const FontMetrics& Metrics() const { return metrics_; }
-    // The glyph of one ANSI (code page 1252) character, rendered on first use.
-    const GlyphBitmap& Glyph(uint8_t ansiChar);
+    // The glyph of one Unicode character, rendered on first use; from the
+    // fallback face when the font's own face lacks it.
+    const GlyphBitmap& Glyph(uint32_t codePoint);
     bool HasOutlines() const { return face_ != nullptr; }
 
 private:
-    void RenderGlyph(uint8_t ansiChar, GlyphBitmap& glyph);
+    void RenderGlyph(uint32_t codePoint, GlyphBitmap& glyph);
+    FT_FaceRec_* FallbackFace();
 
     FT_FaceRec_* face_ = nullptr;
+    FT_FaceRec_* fallback_ = nullptr;  // opened on the first character the face lacks
+    bool fallbackTried_ = false;
+    int32_t emPixels_ = 0;
+    int32_t emPixelsX_ = 0;
     FontMetrics metrics_;
-    std::array<std::unique_ptr<GlyphBitmap>, 256> glyphs_;
+    std::array<std::unique_ptr<GlyphBitmap>, 256> glyphs_;  // U+0000 to U+00FF
+    std::map<uint32_t, std::unique_ptr<GlyphBitmap>> otherGlyphs_;
 };
+
+// True when the ANSI code page of the process is UTF-8: the user's language
+// is Japanese (LC_ALL, LC_MESSAGES or LANG start with "ja"), whose texts
+// arrive as UTF-8; else it is code page 1252.
+bool AnsiIsUtf8();
+
+// The characters of an ANSI text in the process's code page; a byte that
+// does not form UTF-8 is taken as code page 1252.
+std::u32string DecodeAnsiText(std::string_view text, bool utf8);
+
+// The file of the face that supplies characters the Liberation faces lack
+// (Japanese): VL Gothic, else IPA Gothic; empty when neither is installed.
+std::string FallbackFontPath();
 
 // The instance for a logical font: the face mapped from the Windows face
 // name, pitch and family, weight and italic; shared between fonts that ask

@@ -106,6 +106,12 @@ HGDIOBJ StockObjectHandle(int index) {
     return reinterpret_cast<HGDIOBJ>(kStockBase + 4 * static_cast<uintptr_t>(index));
 }
 
+HBRUSH CreatePermanentBrush(COLORREF color) {
+    std::shared_ptr<GdiObject> brush = MakeColored(OBJ_BRUSH, color, false);
+    brush->stock = true;
+    return reinterpret_cast<HBRUSH>(AddObject(std::move(brush)));
+}
+
 std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle) {
     uintptr_t value = reinterpret_cast<uintptr_t>(handle);
     ObjectTable& table = Table();

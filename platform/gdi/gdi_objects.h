@@ -30,4 +30,8 @@ std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle);
 // Handle of a stock object; the objects are made on first use.
 HGDIOBJ StockObjectHandle(int index);
 
+// A solid brush that DeleteObject leaves alone, as the system's colour
+// brushes are. Takes GdiMutex() itself.
+HBRUSH CreatePermanentBrush(COLORREF color);
+
 }  // namespace brontar::platform

@@ -39,6 +39,20 @@ void FillBox(const SurfacePixels& surface, const PixelBox& clip, const PixelBox&
     }
 }
 
+void InvertDottedBorder(const SurfacePixels& surface, const PixelBox& clip, const PixelBox& box) {
+    if (box.Empty()) return;
+    auto invertRun = [&](PixelBox run) {  // a one-pixel-wide row or column of the border
+        run = Intersect(run, clip);
+        for (int64_t y = run.top; y < run.bottom; ++y)
+            for (int64_t x = run.left; x < run.right; ++x)
+                if (((x + y) & 1) == 0) RowAt(surface, y)[x] = static_cast<uint16_t>(~RowAt(surface, y)[x]);
+    };
+    invertRun(PixelBox{box.left, box.top, box.right, box.top + 1});
+    if (box.bottom - 1 > box.top) invertRun(PixelBox{box.left, box.bottom - 1, box.right, box.bottom});
+    invertRun(PixelBox{box.left, box.top + 1, box.left + 1, box.bottom - 1});
+    if (box.right - 1 > box.left) invertRun(PixelBox{box.right - 1, box.top + 1, box.right, box.bottom - 1});
+}
+
 void DrawGlyph(const SurfacePixels& surface, const PixelBox& clip, int64_t penX, int64_t baseline,
                const GlyphBitmap& glyph, uint16_t color) {
     const int64_t originX = penX + glyph.left;

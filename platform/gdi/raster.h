@@ -33,6 +33,10 @@ uint16_t ToRgb565(COLORREF color);
 // Fills the part of the box inside the clip.
 void FillBox(const SurfacePixels& surface, const PixelBox& clip, const PixelBox& box, uint16_t color);
 
+// Inverts (XOR with all ones) the pixels of the box's one-pixel border whose
+// x + y is even, each once, inside the clip.
+void InvertDottedBorder(const SurfacePixels& surface, const PixelBox& clip, const PixelBox& box);
+
 // Sets the glyph's pixels inside the clip, the pen at penX on the baseline.
 void DrawGlyph(const SurfacePixels& surface, const PixelBox& clip, int64_t penX, int64_t baseline,
                const GlyphBitmap& glyph, uint16_t color);

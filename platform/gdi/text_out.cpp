@@ -14,11 +14,11 @@
 namespace brontar::platform {
 namespace {
 
-// Sum of the advances, or of the caller's spacing when given.
-int64_t RunWidth(FontInstance& font, const char* text, size_t count, const INT* spacing) {
+// Sum of the advances, or of the caller's spacing (one entry a character) when given.
+int64_t RunWidth(FontInstance& font, const std::u32string& characters, const INT* spacing) {
     int64_t width = 0;
-    for (size_t i = 0; i < count; ++i) {
-        width += spacing != nullptr ? spacing[i] : font.Glyph(static_cast<uint8_t>(text[i])).advance;
+    for (size_t i = 0; i < characters.size(); ++i) {
+        width += spacing != nullptr ? spacing[i] : font.Glyph(characters[i]).advance;
     }
     return width;
 }
@@ -30,7 +30,7 @@ BOOL MeasureText(HDC hdc, LPCSTR text, int count, LPSIZE size) {
     DeviceContext* context = FindDeviceContext(hdc);
     if (context == nullptr) return FALSE;
     FontInstance& font = *context->font->font;
-    int64_t width = RunWidth(font, text, static_cast<size_t>(count), nullptr);
+    int64_t width = RunWidth(font, DecodeAnsiText(std::string_view(text, static_cast<size_t>(count)), AnsiIsUtf8()), nullptr);
     size->cx = static_cast<LONG>(std::min<int64_t>(width, LONG_MAX));
     size->cy = font.Metrics().height;
     return TRUE;
@@ -59,7 +59,8 @@ void DrawRun(DeviceContext& context, int64_t x, int64_t y, UINT options, const R
 
     FontInstance& font = *context.font->font;
     const FontMetrics& metrics = font.Metrics();
-    const int64_t width = RunWidth(font, text, count, spacing);
+    const std::u32string characters = DecodeAnsiText(std::string_view(text, count), AnsiIsUtf8());
+    const int64_t width = RunWidth(font, characters, spacing);
     if ((context.textAlign & TA_CENTER) == TA_CENTER) x -= width / 2;
     else if (context.textAlign & TA_RIGHT) x -= width;
     if ((context.textAlign & TA_BASELINE) == TA_BASELINE) y -= metrics.ascent;
@@ -71,8 +72,8 @@ void DrawRun(DeviceContext& context, int64_t x, int64_t y, UINT options, const R
     }
     const uint16_t foreground = ToRgb565(context.textColor);
     int64_t pen = x;
-    for (size_t i = 0; i < count && pen < clip.right + metrics.maxCharWidth; ++i) {
-        const GlyphBitmap& glyph = font.Glyph(static_cast<uint8_t>(text[i]));
+    for (size_t i = 0; i < characters.size() && pen < clip.right + metrics.maxCharWidth; ++i) {
+        const GlyphBitmap& glyph = font.Glyph(characters[i]);
         DrawGlyph(surface, clip, pen, baseline, glyph, foreground);
         pen += spacing != nullptr ? spacing[i] : glyph.advance;
     }

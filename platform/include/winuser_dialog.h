@@ -130,6 +130,8 @@ BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax);
 // Dialog units to pixels with the dialog's font.
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
+// The base units of the system font: width in the low word, height in the high.
+LONG WINAPI GetDialogBaseUnits(void);
 
 // ---- end of dialogs and controls -----------------------------------------
 

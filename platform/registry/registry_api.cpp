@@ -243,7 +243,7 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const auto& values = found.key->Values();
     if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-    const mr::RegistryValue& value = std::next(values.begin(), dwIndex)->second;
+    const mr::RegistryValue& value = values[dwIndex];
     const DWORD size = static_cast<DWORD>(value.data.size());
     // Neither buffer is touched unless both fit.
     if (value.name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
@@ -278,7 +278,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
     DWORD longestSubkey = 0, longestName = 0, largestData = 0;
     for (const auto& [folded, child] : key.Subkeys())
         longestSubkey = std::max(longestSubkey, static_cast<DWORD>(child->Name().size()));
-    for (const auto& [folded, value] : key.Values()) {
+    for (const mr::RegistryValue& value : key.Values()) {
         longestName = std::max(longestName, static_cast<DWORD>(value.name.size()));
         largestData = std::max(largestData, static_cast<DWORD>(value.data.size()));
     }

@@ -56,6 +56,22 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
             FillRect(reinterpret_cast<HDC>(wParam), &client, background);
             return 1;
         }
+        // Lists and edits sit on the window colour, everything else on the
+        // face colour; text is the window text colour on that background.
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC: {
+            const bool onWindow = Msg == WM_CTLCOLORMSGBOX || Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX;
+            const int background = onWindow ? COLOR_WINDOW : COLOR_BTNFACE;
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(background));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+        }
         case WM_SETTEXT: return SetText(*window, reinterpret_cast<LPCSTR>(lParam));
         case WM_GETTEXT: return GetText(*window, wParam, reinterpret_cast<LPSTR>(lParam));
         case WM_GETTEXTLENGTH: return static_cast<LRESULT>(window->text.size());

@@ -37,16 +37,16 @@ DLGPROC DialogProcedureOf(HWND hwnd) {
 }
 
 // Base units from the average width of the letters and the font's height.
-void MeasureFont(DialogInfo& info) {
+void MeasureFont(HFONT font, LONG* baseX, LONG* baseY) {
     HDC dc = GetDC(nullptr);
     if (dc == nullptr) return;
-    HGDIOBJ previous = SelectObject(dc, info.font);
+    HGDIOBJ previous = SelectObject(dc, font);
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     SIZE extent{};
     TEXTMETRICA metrics{};
     if (GetTextExtentPoint32A(dc, kLetters, 52, &extent) && GetTextMetricsA(dc, &metrics) && metrics.tmHeight > 0) {
-        info.baseX = (extent.cx / 26 + 1) / 2;
-        info.baseY = metrics.tmHeight;
+        *baseX = (extent.cx / 26 + 1) / 2;
+        *baseY = metrics.tmHeight;
     }
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
@@ -59,13 +59,14 @@ RECT UnitsToPixels(const RECT& units, const DialogInfo& info) {
 
 // The dialog class's window procedure: the dialog procedure first, then the
 // defaults. A handled message answers DWLP_MSGRESULT, except the few whose
-// result is the procedure's own.
+// result is the procedure's own (WM_INITDIALOG, the WM_CTLCOLOR* brushes).
 LRESULT CALLBACK DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DLGPROC procedure = DialogProcedureOf(hwnd);
     if (procedure != nullptr) {
         INT_PTR handled = procedure(hwnd, message, wParam, lParam);
         if (handled) {
-            if (message == WM_INITDIALOG) return handled;
+            if (message == WM_INITDIALOG || (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC))
+                return handled;
             return GetWindowLongPtrA(hwnd, static_cast<int>(DWLP_MSGRESULT));
         }
     }
@@ -122,6 +123,16 @@ extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
             if (found != Dialogs().end()) found->second.font = reinterpret_cast<HFONT>(wParam);
             return 0;
         case WM_CLOSE: return 0;  // a dialog closes through its procedure
+        case WM_ERASEBKGND: {
+            // The dialog asks itself for its background, so its procedure can choose it.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
+            if (dc == nullptr || brush == nullptr) return 0;
+            RECT client;
+            GetClientRect(hDlg, &client);
+            FillRect(dc, &client, brush);
+            return 1;
+        }
         case WM_NCDESTROY:
             if (found != Dialogs().end()) {
                 if (found->second.font != nullptr) DeleteObject(found->second.font);
@@ -145,7 +156,7 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
     if (parsed->pointSize != 0) {
         info.font = CreateFontA(-brontar::platform::ScaleUnits(parsed->pointSize, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                 DEFAULT_CHARSET, 0, 0, 0, 0, parsed->faceName.c_str());
-        if (info.font != nullptr) brontar::platform::MeasureFont(info);
+        if (info.font != nullptr) brontar::platform::MeasureFont(info.font, &info.baseX, &info.baseY);
     }
     RECT pixels = brontar::platform::UnitsToPixels(parsed->units, info);
     HWND dialog = CreateWindowExA(parsed->exStyle, DIALOG_CLASS_NAME, parsed->caption.c_str(),
@@ -205,4 +216,15 @@ extern "C" BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
     if (found == Dialogs().end() || lpRect == nullptr) return FALSE;
     *lpRect = brontar::platform::UnitsToPixels(*lpRect, found->second);
     return TRUE;
+}
+
+// Measured once: the system font never changes.
+extern "C" LONG WINAPI GetDialogBaseUnits(void) {
+    static const LONG units = [] {
+        LONG baseX = 8;
+        LONG baseY = 16;
+        brontar::platform::MeasureFont(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), &baseX, &baseY);
+        return static_cast<LONG>(MAKELONG(baseX, baseY));
+    }();
+    return units;
 }

@@ -82,6 +82,41 @@ TEST_F(DialogTest, ItemsAreChildrenPlacedInDialogUnits) {
     EXPECT_NE(SendMessageA(Item(10), WM_GETFONT, 0, 0), 0);
 }
 
+TEST_F(DialogTest, DialogFontBaseUnitsAndDefaultColours) {
+    // 8 point MS Sans Serif: a 13-pixel cell with an ascent of 11, base units 6 by 13.
+    RECT units{0, 0, 4, 8};
+    ASSERT_TRUE(MapDialogRect(dialog_, &units));
+    EXPECT_EQ(units.right, 6);
+    EXPECT_EQ(units.bottom, 13);
+    HDC dc = GetDC(dialog_);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+    EXPECT_EQ(tm.tmHeight, 13);
+    EXPECT_EQ(tm.tmAscent, 11);
+    // The system font's units: its 16-pixel cell, and half the average
+    // width of the 52 letters, rounded (the face's own widths, 9 here).
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    SIZE letters{};
+    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    EXPECT_EQ(HIWORD(GetDialogBaseUnits()), 16);
+    EXPECT_EQ(LOWORD(GetDialogBaseUnits()), (letters.cx / 26 + 1) / 2);
+    SelectObject(dc, previous);
+
+    // Buttons, statics and the dialog sit on the face colour, lists on the window colour.
+    for (UINT message : {WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, WM_CTLCOLORDLG}) {
+        SetBkColor(dc, RGB(1, 2, 3));
+        EXPECT_EQ(SendMessageA(dialog_, message, reinterpret_cast<WPARAM>(dc), 0),
+                  reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
+        EXPECT_EQ(GetBkColor(dc), RGB(192, 192, 192));
+        EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+    }
+    EXPECT_EQ(SendMessageA(dialog_, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc), 0),
+              reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+    ReleaseDC(dialog_, dc);
+}
+
 TEST_F(DialogTest, ItemTextHelpersAndMissingItems) {
     char text[16] = "x";
     EXPECT_EQ(GetDlgItemTextA(dialog_, 10, text, sizeof text), 5u);

@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "platform/gdi/font_files.h"
@@ -253,6 +255,64 @@ TEST(Font, MissingFontFilesStillMeasure) {
         EXPECT_EQ(ExtentOf(dc, "iii").cx, 3 * i);
     }
     brontar::platform::SetFontSearchRootsForTesting({});
+}
+
+}  // namespace
+
+namespace {
+
+// The locale variables set for one test and put back afterwards.
+class ScopedLanguage {
+public:
+    explicit ScopedLanguage(const char* lang) {
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+            const char* value = std::getenv(name);
+            saved_.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+            ::unsetenv(name);
+        }
+        ::setenv("LANG", lang, 1);
+    }
+    ~ScopedLanguage() {
+        const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        for (size_t i = 0; i < 3; ++i) {
+            if (saved_[i]) ::setenv(names[i], saved_[i]->c_str(), 1);
+            else ::unsetenv(names[i]);
+        }
+    }
+
+private:
+    std::vector<std::optional<std::string>> saved_;
+};
+
+TEST(Font, JapaneseTextIsUtf8WithGlyphsFromTheFallbackFace) {
+    ScopedFont font(-11, FW_NORMAL, "MS Sans Serif");
+    ScopedDC dc(brontar::platform::CreateMeasuringDC());
+    SelectObject(dc, font);
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";  // two full-width characters
+    const LONG asAnsi = ExtentOf(dc, nihon).cx;            // six code page 1252 characters
+    {
+        ScopedLanguage japanese("ja_JP.UTF-8");
+        // Full-width glyphs advance by the em, 11 pixels.
+        EXPECT_EQ(ExtentOf(dc, nihon).cx, 22);
+        // A byte that forms no UTF-8 is one code page 1252 character.
+        EXPECT_EQ(ExtentOf(dc, "\xE6" "a").cx, ExtentOf(dc, "\xE6").cx + ExtentOf(dc, "a").cx);
+        EXPECT_GT(ExtentOf(dc, "\xE6").cx, 0);
+
+        brontar::testing::GuardedSurface surface(30, 13, 0xFFFF);
+        ScopedDC drawing(surface);
+        SelectObject(drawing, font);
+        SetTextColor(drawing, RGB(0, 0, 0));
+        SetBkMode(drawing, TRANSPARENT);
+        ExtTextOutA(drawing, 0, 0, 0, nullptr, nihon.data(), static_cast<UINT>(nihon.size()), nullptr);
+        int inked[2] = {0, 0};
+        for (int32_t y = 0; y < 13; ++y)
+            for (int32_t x = 0; x < 22; ++x) inked[x / 11] += surface.At(x, y) == 0 ? 1 : 0;
+        EXPECT_GT(inked[0], 10);  // each character drawn in its own cell
+        EXPECT_GT(inked[1], 10);
+        EXPECT_TRUE(surface.GuardIntact());
+    }
+    EXPECT_EQ(ExtentOf(dc, nihon).cx, asAnsi);
+    EXPECT_NE(asAnsi, 22);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-// The registry file format: every value form, round trips byte for byte,
-// continuation lines, escapes, deletions, version 5 files and bad lines.
+// The registry file formats: every value form, round trips byte for byte,
+// continuation lines, escapes, deletions, version 5 files and bad lines, and
+// .reg files read as Windows reads them.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "machine/registry/registry_text.h"
 
@@ -78,7 +81,7 @@ TEST(RegistryText, EveryTypeAndAwkwardDataRoundTripsByteForByte) {
     const mr::RegistryKey* readKey = back.FindKey(kKey);
     ASSERT_NE(readKey, nullptr);
     ASSERT_EQ(readKey->Values().size(), types.size() * samples.size());
-    for (const auto& [folded, value] : key.Values()) {
+    for (const mr::RegistryValue& value : key.Values()) {
         const mr::RegistryValue* read = readKey->FindValue(value.name);
         ASSERT_NE(read, nullptr) << value.name;
         EXPECT_EQ(read->type, value.type) << value.name;
@@ -172,7 +175,9 @@ TEST(RegistryText, BadLinesAreReportedWithTheirNumbersAndTheRestIsRead) {
         &problems);
     std::vector<size_t> lines;
     for (const auto& problem : problems) lines.push_back(problem.line);
-    EXPECT_EQ(lines, (std::vector<size_t>{4, 5, 6, 7, 8, 10, 11, 14}));
+    // Line 5's \n is a line feed; values below a skipped key line (9, 12) are
+    // skipped too; a lone CR ends line 14, leaving an open quote and a stray line 15.
+    EXPECT_EQ(lines, (std::vector<size_t>{4, 6, 7, 8, 9, 10, 11, 12, 14, 15}));
     const mr::RegistryKey* key = tree.FindKey("HKLM\\A");
     ASSERT_NE(key, nullptr);
     EXPECT_NE(key->FindValue("good"), nullptr);
@@ -188,6 +193,229 @@ TEST(RegistryText, MissingHeaderRefusesTheWholeText) {
     EXPECT_EQ(tree.FindKey("HKLM\\A"), nullptr);
     Parse("", &problems);
     EXPECT_EQ(problems.size(), 1u);
+}
+
+// One .reg line (or lines) under [HKEY_CURRENT_USER\Software\T], imported as
+// reg import reads it; the value "v" (or the one named) as Windows leaves it.
+struct ImportCase {
+    const char* lines;
+    std::optional<uint32_t> type;  // nothing: Windows leaves no value
+    mr::Bytes data;
+    std::string name = "v";
+};
+
+void ExpectImports(std::string_view header, const std::vector<ImportCase>& cases) {
+    for (const ImportCase& c : cases) {
+        mr::RegistryTree tree;
+        const std::string text =
+            std::string(header) + "\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n" + c.lines;
+        const mr::ImportOutcome outcome = mr::ImportRegistryText(text, tree);
+        EXPECT_TRUE(outcome.read) << c.lines;
+        const mr::RegistryValue* value = tree.FindKey("HKCU\\Software\\T")->FindValue(c.name);
+        if (!c.type) {
+            EXPECT_EQ(value, nullptr) << c.lines;
+            EXPECT_FALSE(outcome.problems.empty()) << "a skipped line is reported: " << c.lines;
+            continue;
+        }
+        ASSERT_NE(value, nullptr) << c.lines;
+        EXPECT_EQ(value->type, *c.type) << c.lines;
+        EXPECT_EQ(value->data, c.data) << c.lines;
+    }
+}
+
+TEST(RegistryImport, CommentsAndWhitespaceAsWindowsReadsThem) {
+    ExpectImports("REGEDIT4", {
+        {"\"v\"=\"x\"  ;note", 1, B({'x', 0})},
+        {"\"v\"=\"x\";note", 1, B({'x', 0})},
+        {"\"v\"=\"x\" junk", {}, {}},
+        {"\"v\"=dword:1234;5678", 4, B({0x34, 0x12, 0, 0})},
+        {"\"v\"=dword:  1234  ", 4, B({0x34, 0x12, 0, 0})},
+        {"\"v\"=dword:1234 5678", {}, {}},
+        {"\"v\"=dword:123456789", {}, {}},
+        {"\"v\" \t= \t\"x\"", 1, B({'x', 0})},
+        {"\t  \"v\"=\"x\"", 1, B({'x', 0})},
+        {"@ = \"d\"", 1, B({'d', 0}), ""},
+        {"\"v\"=hex: 11, 22 ;note", 3, B({0x11, 0x22})},
+        {"\"v\"=hex:11 ,22", {}, {}},
+        {"\"v\"=-5", {}, {}},
+        {"\"w\"=\"z\"\r\n#\"w\"=\"x\"\r\n  ;\"w\"=\"y\"", 1, B({'z', 0}), "w"},  // comment lines
+    });
+}
+
+TEST(RegistryImport, ContinuedHexDataAsWindowsReadsIt) {
+    ExpectImports("REGEDIT4", {
+        {"\"v\"=hex:11,22,\\\r\n    33,44", 3, B({0x11, 0x22, 0x33, 0x44})},
+        {"\"v\"=hex:11,22,\\  ;comment\r\n  33", 3, B({0x11, 0x22, 0x33})},
+        {"\"v\"=hex:11,22,\\\r\n  ; a comment line\r\n  33", 3, B({0x11, 0x22, 0x33})},
+        {"\"v\"=hex:11,22,\\", 3, B({0x11, 0x22})},            // the file's very last character
+        {"\"v\"=hex:11,22,\\\r\n,33", {}, {}},                   // continuation starting with a comma
+        {"\"v\"=hex:11,22,\\\r\n\r\n  33", {}, {}},              // blank line inside
+        {"\"v\"=hex:11,22,\\\r\n  \\\r\n  33", {}, {}},          // lone backslash inside
+        {"\"v\"=hex:11,22\\\r\n  33", {}, {}},                   // backslash not after a comma
+        {"\"v\"=hex:11,22,\\\r\n  33,;note\r\n  44", 3, B({0x11, 0x22, 0x33})},  // "  44" is a stray line
+    });
+}
+
+TEST(RegistryImport, HexTypesKeepTheirNumberAndTextTypesGetTheirTerminator) {
+    ExpectImports("REGEDIT4", {
+        {"\"v\"=hex(2):25,41", 2, B({'%', 'A', 0})},
+        {"\"v\"=hex(2):25,41,00", 2, B({'%', 'A', 0})},
+        {"\"v\"=hex(7):61,00,62", 7, B({'a', 0, 'b', 0})},
+        {"\"v\"=hex(7):", 7, B({})},
+        {"\"v\"=hex(1):61,62", 1, B({'a', 'b'})},
+        {"\"v\"=hex(0):", 0, B({})},
+        {"\"v\"=hex(4):01,02,03,04", 4, B({1, 2, 3, 4})},
+        {"\"v\"=hex(b):01,00,00,00,00,00,00,00", 11, B({1, 0, 0, 0, 0, 0, 0, 0})},
+        {"\"v\"=hex(ffffffff):07", 0xFFFFFFFF, B({7})},
+        {"\"v\"=hex(100000000):07", {}, {}},
+        {"\"v\"=hex(2) :41", {}, {}},
+    });
+    // In a version 5 file hex(1), hex(2) and hex(7) hold UTF-16LE.
+    ExpectImports("Windows Registry Editor Version 5.00", {
+        {"\"v\"=hex(1):41,00,42,00,00,00", 1, B({'A', 'B', 0})},
+        {"\"v\"=hex(2):25,00,41,00", 2, B({'%', 'A', 0})},
+        {"\"v\"=hex(7):61,00,00,00,62,00", 7, B({'a', 0, 'b', 0})},
+        {"\"v\"=hex(3):41,00", 3, B({0x41, 0})},
+        {"\"v\"=hex(1):41,00,42", {}, {}},
+    });
+}
+
+TEST(RegistryImport, NamesAndEscapesAsWindowsReadsThem) {
+    ExpectImports("REGEDIT4", {
+        {"\"v\"=\"a\\\\b\\\"c\"", 1, B({'a', '\\', 'b', '"', 'c', 0})},
+        {"\"v\"=\"a\\nb\\rc\"", 1, B({'a', '\n', 'b', '\r', 'c', 0})},
+        {"\"v\"=\"a\\0b\"", 1, B({'a', 0, 'b', 0})},
+        {"\"v\"=\"\\q\"", 1, B({'q', 0})},
+        {"\"a\\\"b\\\\c\"=\"x\"", 1, B({'x', 0}), "a\"b\\c"},
+        {"\"line\\nbreak\"=\"x\"", 1, B({'x', 0}), "line\nbreak"},
+        {"\"tab\there\x01\"=\"x\"", 1, B({'x', 0}), "tab\there\x01"},
+        {"\"cut\\0off\"=\"x\"", 1, B({'x', 0}), "cut"},
+        {"\"@\"=\"x\"", 1, B({'x', 0}), "@"},
+        // A name split over two lines is two unreadable lines.
+        {"\"Wi\\\r\nne\"=\"x\"", {}, {}, "Wine"},
+        {"\"Wi\r\nne\"=\"x\"", {}, {}, "Wi\nne"},
+        {"\"v\"=\"open", {}, {}},
+    });
+}
+
+TEST(RegistryImport, KeyLinesAsWindowsReadsThem) {
+    mr::RegistryTree tree;
+    const mr::ImportOutcome outcome = mr::ImportRegistryText(
+        "REGEDIT4\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Split\\\r\n"  // 2: a key name split over lines
+        "Sub]\r\n"                                   // 3
+        "\"lost\"=\"x\"\r\n"                         // 4: below the skipped key line
+        "[HKCU\\Software\\Short]\r\n"                // 5: files name roots in full
+        "[HKEY_USERS\\x]\r\n"                        // 6: no such root on this machine
+        " [hkey_current_user\\Software\\A]b] ;note\r\n"
+        "\"v\"=\"1\"\r\n"
+        "[HKEY_CLASSES_ROOT\\.bmp]\r\n"
+        "@=\"Paint.Picture\"\r\n",
+        tree);
+    EXPECT_TRUE(outcome.read);
+    std::vector<size_t> lines;
+    for (const auto& problem : outcome.problems) lines.push_back(problem.line);
+    EXPECT_EQ(lines, (std::vector<size_t>{2, 3, 4, 5, 6}));
+    EXPECT_EQ(tree.FindKey("HKCU\\Software\\Split"), nullptr);
+    EXPECT_EQ(tree.FindKey("HKCU\\Software\\Short"), nullptr);
+    ASSERT_NE(tree.FindKey("HKCU\\Software\\A]b"), nullptr);  // up to the last ]
+    EXPECT_NE(tree.FindKey("HKCU\\Software\\A]b")->FindValue("v"), nullptr);
+    EXPECT_EQ(tree.FindKey("HKLM\\Software\\Classes\\.bmp")->FindValue("")->data, mr::StringBytes("Paint.Picture"));
+}
+
+TEST(RegistryImport, HeadersAsWindowsReadsThem) {
+    struct Case {
+        const char* header;
+        bool read;     // reg import exits 0
+        bool applied;  // the [KEY] line below it is applied
+    };
+    for (const Case& c : std::initializer_list<Case>{{"REGEDIT4", true, true},
+                                                     {"  REGEDIT4  ", true, true},
+                                                     {"Windows Registry Editor Version 5.00", true, true},
+                                                     {"REGEDIT3", true, false},
+                                                     {"REGEDIT 4", true, false},
+                                                     {"REGEDIT4 FOO", true, false},
+                                                     {"REGEDIT9", true, false},
+                                                     {"regedit4", false, false},
+                                                     {"Windows Registry Editor Version 5", false, false},
+                                                     {"", false, false}}) {
+        mr::RegistryTree tree;
+        const std::string text = std::string(c.header) + "\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n";
+        const mr::ImportOutcome outcome = mr::ImportRegistryText(text, tree);
+        EXPECT_EQ(outcome.read, c.read) << c.header;
+        EXPECT_EQ(tree.FindKey("HKCU\\Software\\T") != nullptr, c.applied) << c.header;
+        EXPECT_EQ(outcome.problems.empty(), c.applied) << c.header;
+    }
+}
+
+TEST(RegistryImport, Windows31FormSetsDefaultValuesUnderClassesRoot) {
+    mr::RegistryTree tree;
+    const mr::ImportOutcome outcome = mr::ImportRegistryText(
+        "REGEDIT\r\n"
+        "HKEY_CLASSES_ROOT\\.txt = txtfile\r\n"
+        "HKEY_CLASSES_ROOT\\txtfile\\shell\\open\\command =  notepad.exe %1\r\n"
+        "HKEY_CLASSES_ROOT\\bare\r\n"
+        "[HKEY_CURRENT_USER\\Software\\T]\r\n"
+        "HKEY_CURRENT_USER\\Software\\T = x\r\n",
+        tree);
+    EXPECT_TRUE(outcome.read);
+    const auto defaultOf = [&](std::string_view path) { return tree.FindKey(path)->FindValue("")->data; };
+    EXPECT_EQ(defaultOf("HKCR\\.txt"), mr::StringBytes("txtfile"));
+    EXPECT_EQ(defaultOf("HKCR\\txtfile\\shell\\open\\command"), mr::StringBytes(" notepad.exe %1"));
+    EXPECT_EQ(defaultOf("HKCR\\bare"), mr::StringBytes(""));
+    EXPECT_EQ(tree.FindKey("HKCU\\Software\\T"), nullptr);
+    EXPECT_EQ(outcome.problems.size(), 2u);
+}
+
+TEST(RegistryText, ValuesKeepCreationOrderAndSubkeysSortAsWindowsListsThem) {
+    mr::RegistryTree tree;
+    mr::RegistryKey& key = tree.CreateKey(kKey);
+    for (const char* name : {"zeta", "Alpha", "mid"}) key.SetValue(name, 4, B({1, 0, 0, 0}));
+    key.SetValue("ALPHA", 4, B({2, 0, 0, 0}));  // a rewrite keeps its place
+    key.DeleteValue("zeta");
+    key.SetValue("zeta", 4, B({3, 0, 0, 0}));  // a new value goes last
+    for (const char* name : {"A_B", "AB", "a"}) key.CreateSubkey(name);
+    const std::string text = mr::SerialiseRegistry(tree);
+    EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\Software\\Test]\r\n\"Alpha\"=dword:00000002\r\n"
+                        "\"mid\"=dword:00000001\r\n\"zeta\"=dword:00000003\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\Test\\a]\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\Test\\AB]\r\n\r\n"
+                        "[HKEY_LOCAL_MACHINE\\Software\\Test\\A_B]\r\n"),
+              std::string::npos)
+        << text;
+    // Read back, the file's order is the creation order.
+    EXPECT_EQ(mr::SerialiseRegistry(Parse(text)), text);
+}
+
+TEST(RegistryText, ExportIsVersion5Utf16AsRegWritesIt) {
+    mr::RegistryTree tree;
+    mr::RegistryKey& key = tree.CreateKey(kKey);
+    key.SetValue("s", 1, B({'C', ':', '\\', 0}));
+    key.SetValue("empty", 1, B({}));
+    key.SetValue("nul", 1, B({'a', 0, 'b', 0}));
+    key.SetValue("", 1, B({'d', 0}));
+    key.SetValue("e", 2, B({'%', 'A', 0}));
+    key.SetValue("m", 7, B({'a', 0, 0}));
+    key.SetValue("d", 4, B({0x4B, 0, 0, 0}));
+    key.SetValue("b", 3, B({0xDE, 0xAD}));
+    key.SetValue("q", 11, B({1, 0, 0, 0, 0, 0, 0, 0}));
+    tree.CreateKey(std::string(kKey) + "\\Sub");
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Test]\r\n"
+        "\"s\"=\"C:\\\\\"\r\n"
+        "\"empty\"=\"\"\r\n"
+        "\"nul\"=\"a\"\r\n"
+        "@=\"d\"\r\n"
+        "\"e\"=hex(2):25,00,41,00,00,00\r\n"
+        "\"m\"=hex(7):61,00,00,00,00,00\r\n"
+        "\"d\"=dword:0000004b\r\n"
+        "\"b\"=hex:de,ad\r\n"
+        "\"q\"=hex(b):01,00,00,00,00,00,00,00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Test\\Sub]\r\n\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) bytes += std::string{c, '\0'};
+    EXPECT_EQ(mr::ExportRegistryKey(*tree.FindKey(kKey), kKey), bytes);
 }
 
 TEST(RegistryTree, NamesMatchWithoutCaseAndKeepTheirFirstSpelling) {
@@ -219,7 +447,7 @@ TEST(RegistryTree, NamesThatWouldBreakTheFileAreRefused) {
     mr::RegistryTree tree;
     mr::RegistryKey& key = tree.CreateKey("HKLM\\Software");
     EXPECT_THROW(key.CreateSubkey("a\r\nb"), brontar::machine::MachineError);
-    EXPECT_THROW(key.SetValue("a\nb", 1, B({0})), brontar::machine::MachineError);
+    EXPECT_THROW(key.SetValue(std::string_view("a\0b", 3), 1, B({0})), brontar::machine::MachineError);
     EXPECT_THROW(key.CreateSubkey(""), brontar::machine::MachineError);
     EXPECT_TRUE(key.Values().empty());
     EXPECT_TRUE(key.Subkeys().empty());
