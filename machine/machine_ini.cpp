@@ -117,6 +117,44 @@ std::vector<std::pair<std::string, std::string>> MachineIni::Entries(std::string
     return found->second.entries;
 }
 
+std::string WithIniValue(std::string_view text, std::string_view section, std::string_view key,
+                         std::string_view value) {
+    const std::string line = std::string(key) + "=" + std::string(value);
+    // Offsets of the key's last line and of the end of the section's last
+    // non-blank line.
+    size_t keyStart = std::string_view::npos, keyEnd = 0, sectionEnd = std::string_view::npos;
+    bool inSection = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view content = Trim(text.substr(start, end - start));
+        if (!content.empty() && content.front() == '[') {
+            const size_t close = content.find(']');
+            inSection = close != std::string_view::npos && EqualsIgnoreCase(Trim(content.substr(1, close - 1)), section);
+            if (inSection) sectionEnd = std::min(end + 1, text.size());
+        } else if (inSection && !content.empty()) {
+            sectionEnd = std::min(end + 1, text.size());
+            const size_t equals = content.find('=');
+            if (content.front() != ';' && content.front() != '#' && equals != std::string_view::npos &&
+                EqualsIgnoreCase(Trim(content.substr(0, equals)), key)) {
+                keyStart = start;
+                keyEnd = end;
+            }
+        }
+        start = end + 1;
+    }
+    std::string result(text);
+    if (keyStart != std::string_view::npos) {
+        const bool carriageReturn = keyEnd > keyStart && text[keyEnd - 1] == '\r';
+        return result.replace(keyStart, keyEnd - keyStart - (carriageReturn ? 1 : 0), line);
+    }
+    if (sectionEnd != std::string_view::npos) {
+        const bool newline = sectionEnd > 0 && result[sectionEnd - 1] == '\n';
+        return result.insert(sectionEnd, (newline ? "" : "\n") + line + "\n");
+    }
+    if (!result.empty() && result.back() != '\n') result += '\n';
+    return result + "\n[" + std::string(section) + "]\n" + line + "\n";
+}
+
 MachineIni CurrentMachineIni() {
     // Keyed by path and modification time, so an edited file is read again.
     static std::mutex mutex;

@@ -36,6 +36,12 @@ private:
     std::map<std::string, Section, std::less<>> sections_;
 };
 
+// The INI text with the key of the section set to the value: its last line
+// rewritten when it has one, else a line added at the end of the section (the
+// section added at the end when missing). Every other line is kept as it is.
+std::string WithIniValue(std::string_view text, std::string_view section, std::string_view key,
+                         std::string_view value);
+
 // machine.ini of the current machine folder (created with defaults when
 // missing), parsed again only when the file changed.
 MachineIni CurrentMachineIni();

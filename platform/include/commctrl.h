@@ -28,6 +28,10 @@ extern "C" {
 #define TBM_SETRANGE (0x0400 + 6)
 #define TBM_SETRANGEMIN (0x0400 + 7)
 #define TBM_SETRANGEMAX (0x0400 + 8)
+#define TBM_SETPAGESIZE (0x0400 + 21)
+#define TBM_GETPAGESIZE (0x0400 + 22)
+#define TBM_SETLINESIZE (0x0400 + 23)
+#define TBM_GETLINESIZE (0x0400 + 24)
 
 // Scroll codes of WM_HSCROLL from a trackbar.
 #define TB_LINEUP 0

@@ -1,9 +1,14 @@
 // The BUTTON class: push buttons, check boxes with two or three states, and
-// group boxes.
+// group boxes, painted as Windows 95 paints them.
 #include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/user/control_state.h"
 #include "platform/user/controls.h"
+#include "platform/user/window_pixels.h"
 
 namespace brontar::platform {
 namespace {
@@ -11,8 +16,16 @@ namespace {
 struct ButtonState {
     HFONT font = nullptr;
     WORD check = BST_UNCHECKED;  // 0, 1 or 2
-    bool pushed = false;
+    bool pushed = false;         // shown pressed (BM_SETSTATE, or the pointer or Space holding it)
+    bool focused = false;        // between WM_SETFOCUS and WM_KILLFOCUS
 };
+
+// The square box of a check box and the gap between it and the text.
+constexpr LONG kCheckBoxSize = 13;
+constexpr LONG kCheckTextGap = 4;
+// Where a group box's caption starts, and the face kept clear on each side of it.
+constexpr LONG kGroupCaptionLeft = 8;
+constexpr LONG kGroupCaptionPadding = 2;
 
 ControlStates<ButtonState>& Buttons() {
     static ControlStates<ButtonState> buttons;
@@ -45,14 +58,132 @@ void Click(HWND hwnd, ButtonState& state) {
     NotifyParent(hwnd, BN_CLICKED);
 }
 
+bool IsPushButton(DWORD type) { return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON; }
+
+UINT TextFormat(HWND hwnd, UINT alignment) {
+    const bool multiline = (GetWindowLongA(hwnd, GWL_STYLE) & BS_MULTILINE) != 0;
+    return alignment | (multiline ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+}
+
+// A multi-line text's rectangle, centred vertically in the area; a single
+// line is centred by DT_VCENTER itself.
+RECT CentredText(HDC dc, const std::string& text, RECT area, UINT format) {
+    if (!(format & DT_WORDBREAK)) return area;
+    RECT measured = area;
+    std::string copy = text;
+    DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &measured, format | DT_CALCRECT, nullptr);
+    const LONG height = measured.bottom - measured.top;
+    if (height < area.bottom - area.top) area.top += (area.bottom - area.top - height) / 2;
+    area.bottom = area.top + height;
+    return area;
+}
+
+// The default button's dark frame, the raised bevel (a shadow frame while
+// pressed, the text then one pixel down and right), the text and, inside
+// the bevel, the focus rectangle.
+void PaintPushButton(HWND hwnd, const ButtonState& state, ControlPaint& paint) {
+    HDC dc = paint.Dc();
+    RECT face = paint.Client();
+    if (ButtonType(hwnd) == BS_DEFPUSHBUTTON) {
+        FrameRect(dc, &face, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&face, -1, -1);
+    }
+    RECT inside = face;
+    if (state.pushed) {
+        FrameRect(dc, &face, GetSysColorBrush(COLOR_BTNSHADOW));
+        InflateRect(&inside, -1, -1);
+        FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
+        InflateRect(&inside, -1, -1);
+    } else {
+        DrawFrameControl(dc, &inside, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
+    }
+    RECT text = inside;
+    if (state.pushed) OffsetRect(&text, 1, 1);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    const UINT format = TextFormat(hwnd, DT_CENTER);
+    const std::string caption = paint.Text();
+    DrawControlText(dc, caption, CentredText(dc, caption, text, format), format, paint.Enabled());
+    if (state.focused) {
+        InflateRect(&inside, -1, -1);
+        DrawFocusRect(dc, &inside);
+    }
+}
+
+// The 13 by 13 box at the left, centred vertically, and the text after it;
+// the focus rectangle goes around the text.
+void PaintCheckBox(HWND hwnd, const ButtonState& state, ControlPaint& paint) {
+    HDC dc = paint.Dc();
+    const RECT& client = paint.Client();
+    FillRect(dc, &client, paint.Background());
+    const LONG boxTop = client.top + (client.bottom - client.top - kCheckBoxSize) / 2;
+    RECT box{client.left, boxTop, client.left + kCheckBoxSize, boxTop + kCheckBoxSize};
+    UINT boxState = DFCS_BUTTONCHECK;
+    if (state.check == BST_CHECKED) boxState |= DFCS_CHECKED;
+    if (state.check == BST_INDETERMINATE) boxState |= DFCS_CHECKED | DFCS_BUTTON3STATE;
+    if (state.pushed) boxState |= DFCS_PUSHED;
+    if (!paint.Enabled()) boxState |= DFCS_INACTIVE;
+    DrawFrameControl(dc, &box, DFC_BUTTON, boxState);
+    RECT area{client.left + kCheckBoxSize + kCheckTextGap, client.top, client.right, client.bottom};
+    const UINT format = TextFormat(hwnd, DT_LEFT);
+    const std::string caption = paint.Text();
+    const RECT text = CentredText(dc, caption, area, format);
+    DrawControlText(dc, caption, text, format, paint.Enabled());
+    if (state.focused && !caption.empty()) {
+        RECT around = text;
+        std::string copy = caption;
+        DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &around, format | DT_CALCRECT, nullptr);
+        if (format & DT_VCENTER) {
+            TEXTMETRICA tm{};
+            GetTextMetricsA(dc, &tm);
+            around.top = text.top + (text.bottom - text.top - tm.tmHeight) / 2;
+            around.bottom = around.top + tm.tmHeight;
+        }
+        InflateRect(&around, 1, 1);
+        IntersectRect(&around, &around, &client);
+        DrawFocusRect(dc, &around);
+    }
+}
+
+// The etched frame from half the caption's height down, the caption on the
+// parent's background interrupting its top edge. Only the frame and the
+// caption show: the controls it frames and the parent's own painting show
+// through the rest.
+void PaintGroupBox(HWND hwnd, ControlPaint& paint) {
+    HDC dc = paint.Dc();
+    const RECT& client = paint.Client();
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    RECT frame = client;
+    frame.top += tm.tmHeight / 2;
+    FillRect(dc, &client, paint.Background());
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    const std::string caption = paint.Text();
+    RECT text{client.left + kGroupCaptionLeft, client.top, client.right - kGroupCaptionLeft, client.top + tm.tmHeight};
+    std::vector<RECT> shown = {RECT{client.left, frame.top, client.right, frame.top + 2},
+                               RECT{client.left, frame.top, client.left + 2, client.bottom},
+                               RECT{client.right - 2, frame.top, client.right, client.bottom},
+                               RECT{client.left, client.bottom - 2, client.right, client.bottom}};
+    if (!caption.empty()) {
+        RECT measured = text;
+        std::string copy = caption;
+        DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &measured, DT_SINGLELINE | DT_CALCRECT, nullptr);
+        RECT clear{text.left - kGroupCaptionPadding, text.top,
+                   std::min(measured.right, text.right) + kGroupCaptionPadding, text.bottom};
+        FillRect(dc, &clear, paint.Background());
+        DrawControlText(dc, caption, text, DT_LEFT | DT_SINGLELINE, paint.Enabled());
+        shown.push_back(clear);
+    }
+    SetWindowShownParts(hwnd, std::move(shown));
+}
+
+// Push buttons ask their parent with WM_CTLCOLORBTN, the others with WM_CTLCOLORSTATIC.
 void Paint(HWND hwnd, const ButtonState& state) {
-    char text[256];
-    GetWindowTextA(hwnd, text, sizeof text);
     const DWORD type = ButtonType(hwnd);
-    std::string shown = text;
-    if (MaxCheckState(type) != BST_UNCHECKED)
-        shown = std::string(state.check == BST_CHECKED ? "[x] " : state.check == BST_INDETERMINATE ? "[-] " : "[ ] ") + text;
-    PaintControlText(hwnd, state.font, shown, type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON ? DT_CENTER | DT_VCENTER | DT_SINGLELINE : DT_LEFT | DT_WORDBREAK);
+    ControlPaint paint(hwnd, state.font, IsPushButton(type) ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC);
+    if (!paint) return;
+    if (IsPushButton(type)) PaintPushButton(hwnd, state, paint);
+    else if (type == BS_GROUPBOX) PaintGroupBox(hwnd, paint);
+    else PaintCheckBox(hwnd, state, paint);
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,12 +202,21 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         }
         case BM_GETSTATE: return state->check | (state->pushed ? BST_PUSHED : 0);
-        case BM_SETSTATE: state->pushed = wParam != 0; return 0;
+        case BM_SETSTATE:
+            if (state->pushed != (wParam != 0)) InvalidateRect(hwnd, nullptr, FALSE);
+            state->pushed = wParam != 0;
+            return 0;
         case BM_CLICK:
         case WM_LBUTTONUP:
             if (IsWindowEnabled(hwnd)) Click(hwnd, *state);
             return 0;
         case WM_PAINT: Paint(hwnd, *state); return 0;
+        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            state->focused = message == WM_SETFOCUS;
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
         case WM_SETTEXT: {
             LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
             InvalidateRect(hwnd, nullptr, TRUE);

@@ -2,6 +2,7 @@
 // CBN_SELCHANGE when the user picks.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,7 +18,63 @@ struct ComboState {
     HFONT font = nullptr;
     std::vector<std::string> items;
     int selection = -1;
+    bool focused = false;     // between WM_SETFOCUS and WM_KILLFOCUS
+    bool buttonDown = false;  // the arrow button shown pressed
+    LONG droppedHeight = 0;   // the height asked for at creation: field and dropped list together
+    LONG itemHeight = 0;
 };
+
+// The arrow button's width, that of a scroll bar's arrow.
+constexpr LONG kArrowButtonWidth = 16;
+// The field around the text: the sunken edge and a blank pixel each side.
+constexpr LONG kFieldExtraHeight = 8;
+
+// An item is as high as the font's cell; the field is as high as an item and
+// its frame, and the window is the field alone (the list drops below it).
+void FitFieldToFont(HWND hwnd, ComboState& state) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = state.font != nullptr ? SelectObject(dc, state.font) : nullptr;
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    if (previous != nullptr) SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    state.itemHeight = tm.tmHeight;
+    RECT rect;
+    GetClientRect(hwnd, &rect);
+    SetWindowPos(hwnd, nullptr, 0, 0, rect.right, state.itemHeight + kFieldExtraHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The sunken white field showing the selection (highlighted while the box
+// has the focus) and the arrow button at its right.
+void Paint(HWND hwnd, const ComboState& state) {
+    const bool enabled = IsWindowEnabled(hwnd) != FALSE;
+    ControlPaint paint(hwnd, state.font, enabled ? WM_CTLCOLORLISTBOX : WM_CTLCOLORSTATIC);
+    if (!paint) return;
+    HDC dc = paint.Dc();
+    RECT inside = paint.Client();
+    DrawEdge(dc, &inside, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    RECT button{std::max(inside.left, inside.right - kArrowButtonWidth), inside.top, inside.right, inside.bottom};
+    DrawFrameControl(dc, &button, DFC_SCROLL,
+                     DFCS_SCROLLCOMBOBOX | (state.buttonDown ? DFCS_PUSHED : 0) | (enabled ? 0 : DFCS_INACTIVE));
+    RECT field{inside.left, inside.top, button.left, inside.bottom};
+    FillRect(dc, &field, paint.Background());
+    RECT selection = field;
+    InflateRect(&selection, -1, -1);
+    if (state.focused) {
+        FillRect(dc, &selection, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    } else if (!enabled) {
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    }
+    if (state.selection >= 0) {
+        std::string text = state.items[static_cast<size_t>(state.selection)];
+        RECT textRect{selection.left + 2, selection.top, selection.right, selection.bottom};
+        DrawTextExA(dc, text.data(), static_cast<int>(text.size()), &textRect,
+                    DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, nullptr);
+    }
+    if (state.focused) DrawFocusRect(dc, &selection);
+}
 
 ControlStates<ComboState>& Combos() {
     static ControlStates<ComboState> combos;
@@ -59,7 +116,15 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     const int count = static_cast<int>(state->items.size());
     const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
     switch (message) {
-        case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
+        case WM_CREATE:
+            state->droppedHeight = reinterpret_cast<const CREATESTRUCTA*>(lParam)->cy;
+            FitFieldToFont(hwnd, *state);
+            return 0;
+        case WM_SETFONT:
+            state->font = reinterpret_cast<HFONT>(wParam);
+            FitFieldToFont(hwnd, *state);
+            if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
         case CB_ADDSTRING: return Insert(hwnd, *state, lParam, -1);
         case CB_INSERTSTRING: return Insert(hwnd, *state, lParam, index);
@@ -96,12 +161,13 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         case CB_FINDSTRINGEXACT:
             return lParam != 0 ? FindExact(*state, reinterpret_cast<LPCSTR>(lParam)) : CB_ERR;
-        case WM_PAINT: {
-            char text[256];
-            GetWindowTextA(hwnd, text, sizeof text);
-            PaintControlText(hwnd, state->font, std::string(text) + " v", DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+        case WM_PAINT: Paint(hwnd, *state); return 0;
+        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            state->focused = message == WM_SETFOCUS;
+            InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        }
         case WM_NCDESTROY: Combos().Erase(hwnd); break;
         default: break;
     }

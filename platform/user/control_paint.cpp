@@ -1,3 +1,4 @@
+// The paint prologue and text drawing the predefined controls share.
 #include <windows.h>
 
 #include <string>
@@ -6,21 +7,53 @@
 
 namespace brontar::platform {
 
-void PaintControlText(HWND hwnd, HFONT font, std::string_view text, UINT format) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    if (dc == nullptr) return;
-    RECT client;
-    GetClientRect(hwnd, &client);
-    HBRUSH face = CreateSolidBrush(RGB(192, 192, 192));
-    FillRect(dc, &client, face);
-    DeleteObject(face);
-    SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage) {
+    HWND parent = GetParent(control);
+    HBRUSH brush = nullptr;
+    if (parent != nullptr)
+        brush = reinterpret_cast<HBRUSH>(SendMessageA(parent, colorMessage, reinterpret_cast<WPARAM>(dc),
+                                                      reinterpret_cast<LPARAM>(control)));
+    if (brush == nullptr)
+        brush = reinterpret_cast<HBRUSH>(DefWindowProcA(control, colorMessage, reinterpret_cast<WPARAM>(dc),
+                                                        reinterpret_cast<LPARAM>(control)));
+    return brush;
+}
+
+ControlPaint::ControlPaint(HWND hwnd, HFONT font, UINT colorMessage) : hwnd_(hwnd) {
+    dc_ = BeginPaint(hwnd, &paint_);
+    if (dc_ == nullptr) return;
+    GetClientRect(hwnd, &client_);
+    enabled_ = IsWindowEnabled(hwnd) != FALSE;
+    if (font != nullptr) previousFont_ = SelectObject(dc_, font);
+    background_ = ControlColors(hwnd, dc_, colorMessage);
+    SetBkMode(dc_, TRANSPARENT);
+}
+
+ControlPaint::~ControlPaint() {
+    if (dc_ == nullptr) return;
+    if (previousFont_ != nullptr) SelectObject(dc_, previousFont_);
+    EndPaint(hwnd_, &paint_);
+}
+
+std::string ControlPaint::Text() const {
+    char text[256];
+    int length = GetWindowTextA(hwnd_, text, sizeof text);
+    return std::string(text, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool enabled) {
     std::string copy(text);
-    DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &client, format, nullptr);
-    if (previous != nullptr) SelectObject(dc, previous);
-    EndPaint(hwnd, &paint);
+    if (!enabled) {
+        const COLORREF previous = SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        RECT embossed = rect;
+        OffsetRect(&embossed, 1, 1);
+        DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &embossed, format, nullptr);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &rect, format, nullptr);
+        SetTextColor(dc, previous);
+        return;
+    }
+    DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &rect, format, nullptr);
 }
 
 void NotifyParent(HWND control, WORD code) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string>
 #include <string_view>
 
 namespace brontar::platform {
@@ -23,9 +24,43 @@ private:
     std::map<HWND, State> states_;
 };
 
-// Fills the control's client area with the dialog face colour and draws the
-// text in the control's font with the DrawTextExA format.
-void PaintControlText(HWND hwnd, HFONT font, std::string_view text, UINT format);
+// One paint of a control, as every control begins it: the paint context,
+// the control's font selected, and the background brush and colours its
+// parent answers to colorMessage (WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, ...),
+// with the text drawn transparently over what the control fills. Ends the
+// paint when it goes out of scope.
+class ControlPaint {
+public:
+    ControlPaint(HWND hwnd, HFONT font, UINT colorMessage);
+    ~ControlPaint();
+    ControlPaint(const ControlPaint&) = delete;
+    ControlPaint& operator=(const ControlPaint&) = delete;
+
+    explicit operator bool() const { return dc_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    const RECT& Client() const { return client_; }
+    HBRUSH Background() const { return background_; }
+    bool Enabled() const { return enabled_; }
+    // The window text, cut to 255 bytes.
+    std::string Text() const;
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+    HDC dc_ = nullptr;
+    HGDIOBJ previousFont_ = nullptr;
+    RECT client_{};
+    HBRUSH background_ = nullptr;
+    bool enabled_ = true;
+};
+
+// The brush and colours a control's parent gives it for painting into dc
+// (the window's own defaults when it has no parent or the parent answers none).
+HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage);
+
+// Draws a control's text in the context's text colour, or, when disabled,
+// embossed: in the highlight colour one pixel down and right, then in grey.
+void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool enabled);
 
 // Sends a WM_COMMAND notification from a control to its parent.
 void NotifyParent(HWND control, WORD code);

@@ -1,4 +1,5 @@
-// The STATIC class: text drawn left, centred or right in the control.
+// The STATIC class: text drawn left, centred or right in the control, on
+// the background its parent gives it.
 #include <windows.h>
 
 #include "platform/user/control_state.h"
@@ -17,11 +18,21 @@ ControlStates<StaticState>& Statics() {
 }
 
 UINT StaticFormat(HWND hwnd) {
-    switch (static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & SS_TYPEMASK) {
-        case SS_CENTER: return DT_CENTER | DT_WORDBREAK;
-        case SS_RIGHT: return DT_RIGHT | DT_WORDBREAK;
-        default: return DT_LEFT | DT_WORDBREAK;
+    const auto style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+    const UINT common = DT_WORDBREAK | DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+    switch (style & SS_TYPEMASK) {
+        case SS_CENTER: return DT_CENTER | common;
+        case SS_RIGHT: return DT_RIGHT | common;
+        default: return DT_LEFT | common;
     }
+}
+
+// The parent's background, then the text, embossed when disabled.
+void Paint(HWND hwnd, const StaticState& state) {
+    ControlPaint paint(hwnd, state.font, WM_CTLCOLORSTATIC);
+    if (!paint) return;
+    FillRect(paint.Dc(), &paint.Client(), paint.Background());
+    DrawControlText(paint.Dc(), paint.Text(), paint.Client(), StaticFormat(hwnd), paint.Enabled());
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -31,12 +42,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
-        case WM_PAINT: {
-            char text[256];
-            GetWindowTextA(hwnd, text, sizeof text);
-            PaintControlText(hwnd, state->font, text, StaticFormat(hwnd));
-            return 0;
-        }
+        case WM_PAINT: Paint(hwnd, *state); return 0;
+        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_SETTEXT: {
             LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
             InvalidateRect(hwnd, nullptr, TRUE);

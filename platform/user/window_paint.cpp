@@ -103,6 +103,15 @@ bool GetWindowPixels(HWND handle, SurfacePixels* out) {
     return true;
 }
 
+void SetWindowShownParts(HWND handle, std::vector<RECT> parts) {
+    if (Window* window = LookUpWindow(handle)) window->shownParts = std::move(parts);
+}
+
+std::vector<RECT> WindowShownParts(HWND handle) {
+    Window* window = LookUpWindow(handle);
+    return window != nullptr ? window->shownParts : std::vector<RECT>{};
+}
+
 void ReleaseDeviceContextsOf(Window& window) {
     for (HDC dc : window.deviceContexts) ReleaseSurfaceDC(dc);
     window.deviceContexts.clear();

@@ -11,22 +11,27 @@ namespace brontar::platform {
 
 namespace {
 
-// Copies a window's pixels into the picture at its offset, clipped to the
-// picture, then its children from the bottommost (last) to the topmost (first).
+// Copies a window's pixels (those of its shown parts, when it names any)
+// into the picture at its offset, clipped to the picture, then its children
+// from the bottommost (last) to the topmost (first).
 void DrawWindow(HWND handle, const machine::GammaTable& widen, POINT offset, machine::RgbPicture& picture) {
     SurfacePixels pixels;
     if (!IsWindowVisible(handle) || !GetWindowPixels(handle, &pixels)) return;
-    for (int y = 0; y < pixels.height; ++y) {
-        int targetY = offset.y + y;
-        if (targetY < 0 || targetY >= picture.height) continue;
-        for (int x = 0; x < pixels.width; ++x) {
-            int targetX = offset.x + x;
-            if (targetX < 0 || targetX >= picture.width) continue;
-            uint32_t rgb = widen[pixels.pixels[static_cast<size_t>(y) * pixels.width + x]];
-            uint8_t* out = &picture.rgb[(static_cast<size_t>(targetY) * picture.width + targetX) * 3];
-            out[0] = static_cast<uint8_t>(rgb >> 16);
-            out[1] = static_cast<uint8_t>(rgb >> 8);
-            out[2] = static_cast<uint8_t>(rgb);
+    std::vector<RECT> parts = WindowShownParts(handle);
+    if (parts.empty()) parts.push_back(RECT{0, 0, pixels.width, pixels.height});
+    for (const RECT& part : parts) {
+        for (int y = std::max<int>(0, part.top); y < std::min<int>(pixels.height, part.bottom); ++y) {
+            int targetY = offset.y + y;
+            if (targetY < 0 || targetY >= picture.height) continue;
+            for (int x = std::max<int>(0, part.left); x < std::min<int>(pixels.width, part.right); ++x) {
+                int targetX = offset.x + x;
+                if (targetX < 0 || targetX >= picture.width) continue;
+                uint32_t rgb = widen[pixels.pixels[static_cast<size_t>(y) * pixels.width + x]];
+                uint8_t* out = &picture.rgb[(static_cast<size_t>(targetY) * picture.width + targetX) * 3];
+                out[0] = static_cast<uint8_t>(rgb >> 16);
+                out[1] = static_cast<uint8_t>(rgb >> 8);
+                out[2] = static_cast<uint8_t>(rgb);
+            }
         }
     }
     std::vector<HWND> children = LookUpWindow(handle)->children;

@@ -38,6 +38,7 @@ struct Window {
     std::vector<uint16_t> pixels;   // RGB565 store of the client area, for device contexts
     int pixelsWidth = 0;            // the store's size in pixels
     int pixelsHeight = 0;
+    std::vector<RECT> shownParts;   // the parts of the store shown over what lies below; empty: all of it
     std::vector<HDC> deviceContexts;  // handed out by GetDC and BeginPaint, not yet released
 };
 

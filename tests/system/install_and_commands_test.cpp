@@ -87,7 +87,8 @@ TEST(MonitorCommand, PrintsDescriptionMaximumAndTheLimitsOfEachMode) {
               "512x384:            horizontal 30-64 kHz, vertical 50-100 Hz\n"
               "640x400:            horizontal 30-64 kHz, vertical 50-100 Hz\n"
               "640x480:            horizontal 30-64 kHz, vertical 50-100 Hz\n"
-              "800x600:            horizontal 30-64 kHz, vertical 50-100 Hz\n");
+              "800x600:            horizontal 30-64 kHz, vertical 50-100 Hz\n"
+              "source:             installer default\n");
 }
 
 TEST(TestCommand, RunsTheInstalledProgramWithThePagesCommandLine) {

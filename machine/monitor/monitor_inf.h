@@ -1,0 +1,53 @@
+// Monitor INF files as Windows 95 setup reads them: [Manufacturer] and model
+// sections, install sections with AddReg and DelReg lists, %string%
+// substitution from [Strings], ';' comments, '\' line continuations, CR LF.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "machine/monitor/monitor_description.h"
+
+namespace brontar::machine::monitor {
+
+struct InfModel {
+    std::string manufacturer;
+    std::string description;     // the model's name, strings substituted
+    std::string installSection;  // as the model line names it
+    std::string hardwareId;      // "Monitor\NEC3D00"; empty when the line names none
+};
+
+class MonitorInf {
+public:
+    // Throws MonitorImportError for text that is not an INF (binary, an
+    // unterminated section name, no [Manufacturer] section).
+    static MonitorInf Parse(std::string_view text);
+
+    // Every model of every manufacturer, in file order. A manufacturer whose
+    // model section exists only with platform suffixes (NTx86, NTamd64) is
+    // read from the x86 one, else the first listed.
+    std::vector<InfModel> Models() const;
+
+    // What installing the model writes: its install section's DelReg and then
+    // AddReg sections applied to the class key (HKR), the ".HW" section's to
+    // the device key; lines for other roots are left out and counted in
+    // skippedLines. Throws MonitorImportError when a section is missing, a
+    // line is malformed or the modes are not sound (CheckClassData).
+    MonitorDescription Install(const InfModel& model, std::string_view infName, int* skippedLines = nullptr) const;
+
+private:
+    struct Line {
+        std::string key;  // empty without '='
+        std::vector<std::string> fields;
+        int number = 0;  // where the line starts in the file
+    };
+    const std::vector<Line>* Section(std::string_view name) const;
+    void ApplyRegistrySections(const std::vector<std::string>& sections, bool deleting, registry::RegistryKey& root,
+                               int& skipped) const;
+
+    std::map<std::string, std::vector<Line>, std::less<>> sections_;  // by folded name
+};
+
+}  // namespace brontar::machine::monitor
