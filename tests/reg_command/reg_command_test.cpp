@@ -469,6 +469,7 @@ TEST_F(RegCommandTest, EveryCommandRefusesOddFiles) {
         }
         EXPECT_EQ(check({"panel", "--script", file}, "panel " + file).status, 2);
         EXPECT_EQ(check({"regedit", file}, "regedit " + file).status, 1);
+        EXPECT_NE(check({"monitor", "import", file}, "monitor import " + file).status, 0);
     }
     const std::vector<std::vector<std::string>> commands = {
         {"setup"}, {"reg", "query", "HKCU"}, {"reg", "add", "HKCU\\T", "/f"}, {"panel"}, {"monitor"}, {"test", "640x480"}};
