@@ -174,15 +174,16 @@ FILE* OpenDosFileStream(const std::string& hostPath, const char* mode) {
         errno = EINVAL;
         return nullptr;
     }
-    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0644);
+    // O_NONBLOCK: a FIFO in the machine's drives is refused, not waited on.
+    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
-        if (errno == EISDIR) errno = EACCES;  // Windows refuses to open a folder as a file
+        if (errno == EISDIR || errno == ENXIO) errno = EACCES;  // Windows refuses to open a folder as a file
         return nullptr;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        errno = EACCES;  // Windows refuses to open a folder as a file
+        errno = EACCES;  // a folder, FIFO or device is no file a program of the machine opens
         return nullptr;
     }
     DosFile* file = new (std::nothrow) DosFile;
