@@ -21,7 +21,8 @@ constexpr Subcommand kSubcommands[] = {
     {"reg", "query and change the registry (query, add, delete, copy, export, import)", brontar::tools::RunRegCommand},
     {"regedit", "import a .reg file, or export REGEDIT4 with /e FILE [KEY]", brontar::tools::RunRegeditCommand},
     {"test", "start the installed test screen as the page does (WxH [--gamma])", brontar::tools::RunTestCommand},
-    {"monitor", "print what the page knows of the monitor and its limits", brontar::tools::RunMonitorCommand},
+    {"monitor", "print the monitor the page sees; import (EDID, INF), list and use monitors",
+     brontar::tools::RunMonitorCommand},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -26,6 +26,9 @@ namespace monitor = machine::monitor;
 // The resolutions of the board's full-screen modes.
 constexpr int kResolutions[][2] = {{512, 384}, {640, 400}, {640, 480}, {800, 600}};
 
+// The MODES entries the page's monitor lookup handles.
+constexpr size_t kPageModeEntries = 10;
+
 // Far above any EDID (256 blocks of 128 bytes) or monitor INF.
 constexpr std::streamsize kMaxFileBytes = 4 << 20;
 
@@ -122,6 +125,13 @@ void Install(const fs::path& folder, const monitor::MonitorDescription& descript
         std::cout << "  MODES\\" << mode->Name() << "  Mode1 = " << *monitor::StringValue(*mode, "Mode1") << '\n';
     if (const auto maximum = monitor::StringValue(description.classKey, "MaxResolution"))
         std::cout << "  MaxResolution = " << *maximum << '\n';
+    // What the page cannot read, as on Windows 95, said at once.
+    if (description.name.size() >= sizeof MonitorInfo{}.szDescription)
+        std::cout << "  note: the page reads descriptions of up to " << sizeof MonitorInfo{}.szDescription - 1
+                  << " bytes; it shows this one as empty\n";
+    if (const size_t modes = description.classKey.FindSubkey("MODES")->Subkeys().size(); modes > kPageModeEntries)
+        std::cout << "  note: the page reads at most " << kPageModeEntries << " MODES entries; with " << modes
+                  << " it knows no limits\n";
 }
 
 int ImportEdid(const fs::path& folder, std::string_view bytes) {

@@ -719,7 +719,7 @@ int RunRegeditCommand(const Arguments& args) {
     }
     const bool help = !args.empty() && IsHelp(args[0]);
     (help ? std::cout : std::cerr)
-        << "usage: brontar regedit FILE       apply a .reg file as brontar reg import does\n"
+        << "usage: brontar regedit FILE           apply a .reg file as brontar reg import does\n"
            "       brontar regedit /e FILE [KEY]  write KEY (or the whole registry) as REGEDIT4\n";
     return help ? 0 : 1;
 }

@@ -1,23 +1,27 @@
-// What the user does at the board's display window: keys, mouse buttons and
-// the close button, for the platform to turn into window messages.
+// What the user does at the desktop windows (the board's and those showing
+// windows of programs): keys, the pointer and the close button, for the
+// platform to turn into window messages.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace brontar::machine {
 
 struct DisplayInputEvent {
-    enum class Kind { Character, LeftButton, RightButton, Close };
-    Kind kind = Kind::Character;
-    char character = 0;  // for Character: the typed character
-    int x = 0;           // for the buttons: position in the picture
+    enum class Kind { KeyDown, KeyUp, PointerMove, ButtonDown, ButtonUp, Close };
+    Kind kind = Kind::Close;
+    int key = 0;           // keys: the PC keyboard's virtual-key number (0x41 for A, 0x0D for Enter)
+    bool rightButton = false;  // buttons: the right one, else the left
+    int x = 0;             // pointer: position in the window's picture (1x)
     int y = 0;
+    uint64_t window = 0;   // the desktop window: 0 for the board's, else the key it was shown with
 };
 
-// True while a window shows the board's picture.
+// True while any desktop window is open.
 bool DisplayWindowOpen();
 
-// The input given to the display window since the last call. While the window
+// The input given to the desktop windows since the last call. While a window
 // is open and nothing is pending, waits up to timeoutMs for the first event;
 // without a window returns at once.
 std::vector<DisplayInputEvent> TakeDisplayInput(int timeoutMs);

@@ -76,7 +76,6 @@ bool PrepareWindowLocked(WindowState& state, int width, int height) {
             DestroyWindowLocked(state);
             return false;
         }
-        SDL_StartTextInput();
     } else {
         SDL_SetWindowSize(state.window, width, height);
         SDL_DestroyTexture(state.texture);
@@ -91,13 +90,45 @@ bool PrepareWindowLocked(WindowState& state, int width, int height) {
     return true;
 }
 
-// Keys that produce no text but a character on Windows.
-char ControlCharacter(SDL_Keycode key) {
+// The PC keyboard's virtual-key number of an SDL key; 0 for keys the
+// programs here never see.
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
     switch (key) {
+        case SDLK_BACKSPACE: return 0x08;
+        case SDLK_TAB: return 0x09;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return 0x0D;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return 0x10;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return 0x11;
+        case SDLK_LALT:
+        case SDLK_RALT: return 0x12;
         case SDLK_ESCAPE: return 0x1B;
-        case SDLK_RETURN: return '\r';
-        case SDLK_BACKSPACE: return '\b';
-        case SDLK_TAB: return '\t';
+        case SDLK_SPACE: return 0x20;
+        case SDLK_PAGEUP: return 0x21;
+        case SDLK_PAGEDOWN: return 0x22;
+        case SDLK_END: return 0x23;
+        case SDLK_HOME: return 0x24;
+        case SDLK_LEFT: return 0x25;
+        case SDLK_UP: return 0x26;
+        case SDLK_RIGHT: return 0x27;
+        case SDLK_DOWN: return 0x28;
+        case SDLK_DELETE: return 0x2E;
+        case SDLK_SEMICOLON: return 0xBA;
+        case SDLK_EQUALS: return 0xBB;
+        case SDLK_COMMA: return 0xBC;
+        case SDLK_MINUS: return 0xBD;
+        case SDLK_PERIOD: return 0xBE;
+        case SDLK_SLASH: return 0xBF;
+        case SDLK_BACKQUOTE: return 0xC0;
+        case SDLK_LEFTBRACKET: return 0xDB;
+        case SDLK_BACKSLASH: return 0xDC;
+        case SDLK_RIGHTBRACKET: return 0xDD;
+        case SDLK_QUOTE: return 0xDE;
         default: return 0;
     }
 }
@@ -105,23 +136,21 @@ char ControlCharacter(SDL_Keycode key) {
 void Translate(const SDL_Event& event, std::vector<DisplayInputEvent>& out) {
     using Kind = DisplayInputEvent::Kind;
     switch (event.type) {
-        case SDL_QUIT: out.push_back({Kind::Close, 0, 0, 0}); break;
+        case SDL_QUIT: out.push_back({Kind::Close}); break;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({Kind::Close, 0, 0, 0});
-            break;
-        case SDL_TEXTINPUT:
-            // Windows programs of this kind read single-byte characters; other text is dropped.
-            for (const char* c = event.text.text; *c != '\0'; ++c)
-                if (static_cast<unsigned char>(*c) < 0x80) out.push_back({Kind::Character, *c, 0, 0});
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({Kind::Close});
             break;
         case SDL_KEYDOWN:
-            if (char c = ControlCharacter(event.key.keysym.sym)) out.push_back({Kind::Character, c, 0, 0});
+        case SDL_KEYUP:
+            if (int key = VirtualKey(event.key.keysym.sym))
+                out.push_back({event.type == SDL_KEYDOWN ? Kind::KeyDown : Kind::KeyUp, key});
             break;
+        case SDL_MOUSEMOTION: out.push_back({Kind::PointerMove, 0, false, event.motion.x, event.motion.y}); break;
         case SDL_MOUSEBUTTONDOWN:
-            if (event.button.button == SDL_BUTTON_LEFT)
-                out.push_back({Kind::LeftButton, 0, event.button.x, event.button.y});
-            else if (event.button.button == SDL_BUTTON_RIGHT)
-                out.push_back({Kind::RightButton, 0, event.button.x, event.button.y});
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_RIGHT)
+                out.push_back({event.type == SDL_MOUSEBUTTONDOWN ? Kind::ButtonDown : Kind::ButtonUp, 0,
+                               event.button.button == SDL_BUTTON_RIGHT, event.button.x, event.button.y});
             break;
         default: break;
     }

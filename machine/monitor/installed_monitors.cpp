@@ -84,20 +84,22 @@ std::string InstallMonitor(const fs::path& folder, const MonitorDescription& mon
         const std::string className = "Monitor\\" + classNumber;
         const std::string classPath = std::string(kMachine) + std::string(kClassRoot) + className;
         tree.DeleteKey(classPath);
+        // Setup's own values come last, so an INF cannot break the link or
+        // the name the entries are found by.
         reg::RegistryKey& classKey = tree.CreateKey(classPath);
-        classKey.SetValue("DriverDesc", reg::kTypeString, reg::StringBytes(monitor.name));
         CopyInto(classKey, monitor.classKey);
+        classKey.SetValue("DriverDesc", reg::kTypeString, reg::StringBytes(monitor.name));
 
         const std::string devicePath = devices + "\\" + instance;
         tree.DeleteKey(devicePath);
         reg::RegistryKey& device = tree.CreateKey(devicePath);
+        CopyInto(device, monitor.deviceKey);
         device.SetValue("Class", reg::kTypeString, reg::StringBytes("Monitor"));
         device.SetValue("DeviceDesc", reg::kTypeString, reg::StringBytes(monitor.name));
         device.SetValue("Mfg", reg::kTypeString, reg::StringBytes(monitor.manufacturer));
         if (!monitor.hardwareId.empty())
             device.SetValue("HardwareID", reg::kTypeString, reg::StringBytes(monitor.hardwareId));
         device.SetValue("Driver", reg::kTypeString, reg::StringBytes(className));
-        CopyInto(device, monitor.deviceKey);
         deviceKey = devicePath.substr(kMachine.size());
     });
     try {

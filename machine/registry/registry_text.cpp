@@ -47,6 +47,7 @@ public:
     explicit LineReader(std::string_view text) : rest_(text) {}
     bool Next(std::string_view& line) {
         if (rest_.empty()) return false;
+        previous_ = rest_;
         const size_t end = rest_.find_first_of("\r\n");
         line = rest_.substr(0, end);
         if (end == std::string_view::npos) {
@@ -58,10 +59,16 @@ public:
         ++number_;
         return true;
     }
+    // Gives the line Next returned last once more.
+    void Unread() {
+        rest_ = previous_;
+        --number_;
+    }
     size_t Number() const { return number_; }
 
 private:
     std::string_view rest_;
+    std::string_view previous_;
     size_t number_ = 0;
 };
 
@@ -136,7 +143,8 @@ HexSegmentEnd ReadHexSegment(std::string_view text, Bytes& bytes) {
 
 // Hex bytes starting on this line and going on over lines continued with a
 // backslash. A continuation line may be a comment; a blank one, or one not
-// starting with a hex digit, drops the value. The end of the text ends the data.
+// starting with a hex digit, drops the value and is then read as a line of its
+// own. The end of the text ends the data.
 std::optional<Bytes> ReadHexData(std::string_view text, LineReader& lines, ParseError& error) {
     Bytes bytes;
     for (;;) {
@@ -152,6 +160,7 @@ std::optional<Bytes> ReadHexData(std::string_view text, LineReader& lines, Parse
             next = SkipBlanks(next);
         } while (!next.empty() && (next.front() == ';' || next.front() == '#'));
         if (next.empty() || !IsHexDigit(next.front())) {
+            lines.Unread();
             error = "continued hex data is followed by a line " +
                     std::string(next.empty() ? "that is blank" : "that does not start with a hex digit") +
                     "; the value is dropped";

@@ -20,6 +20,7 @@ struct TrackbarState {
     LONG pageSize = 0;  // 0: a fifth of the range
     bool focused = false;
     bool dragging = false;  // the pointer holds the thumb
+    bool paging = false;    // the pointer pressed in the channel
 };
 
 // The thumb: 11 pixels wide; a pointed thumb ends in a 5-row tip.
@@ -144,11 +145,99 @@ void NotifyScroll(HWND hwnd, WORD code, LONG position) {
         SendMessageA(parent, WM_HSCROLL, MAKEWPARAM(code, static_cast<WORD>(position)), reinterpret_cast<LPARAM>(hwnd));
 }
 
+// The position whose thumb centre is nearest to x.
+LONG XToPosition(const Geometry& g, const TrackbarState& state, LONG x) {
+    const LONG width = g.lastX - g.firstX;
+    if (width <= 0) return state.minimum;
+    const long long offset = static_cast<long long>(std::clamp(x, g.firstX, g.lastX) - g.firstX);
+    return state.minimum + static_cast<LONG>((offset * (state.maximum - state.minimum) + width / 2) / width);
+}
+
+// Moves to a position by the user's hand and tells the parent how.
+void MoveBy(HWND hwnd, TrackbarState& state, LONG position, WORD code) {
+    state.position = position;
+    KeepInRange(hwnd, state, true);
+    const bool withPosition = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    NotifyScroll(hwnd, code, withPosition ? state.position : 0);
+}
+
+// The user's own input: dragging the thumb follows the pointer (TB_THUMBTRACK
+// for each new position, TB_THUMBPOSITION and TB_ENDTRACK at the release); a
+// press in the channel beside the thumb moves a page towards the pointer; the
+// arrows move a line, Page Up and Down a page, Home and End to the ends, each
+// key ending with TB_ENDTRACK when it is let go.
+bool HandleInput(HWND hwnd, TrackbarState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN: {
+            if (GetFocus() != hwnd) SetFocus(hwnd);
+            const Geometry g = GeometryOf(hwnd);
+            const POINT pointer = PointerOf(lParam);
+            const LONG thumbX = PositionToX(g, state, state.position);
+            SetCapture(hwnd);
+            if (pointer.x >= thumbX - kThumbWidth / 2 && pointer.x <= thumbX + kThumbWidth / 2 &&
+                pointer.y >= g.thumbTop && pointer.y < g.thumbBottom) {
+                state.dragging = true;
+            } else {
+                state.paging = true;
+                const bool before = pointer.x < thumbX;
+                MoveBy(hwnd, state, state.position + (before ? -PageSize(state) : PageSize(state)),
+                       before ? TB_PAGEUP : TB_PAGEDOWN);
+            }
+            return true;
+        }
+        case WM_MOUSEMOVE: {
+            if (!state.dragging) return true;
+            const LONG position = XToPosition(GeometryOf(hwnd), state, PointerOf(lParam).x);
+            if (position != state.position) MoveBy(hwnd, state, position, TB_THUMBTRACK);
+            return true;
+        }
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED: {
+            const bool dragged = state.dragging;
+            if (!dragged && !state.paging) return true;
+            state.dragging = false;
+            state.paging = false;
+            if (message == WM_LBUTTONUP) ReleaseCapture();
+            if (dragged) NotifyScroll(hwnd, TB_THUMBPOSITION, state.position);
+            NotifyScroll(hwnd, TB_ENDTRACK, 0);
+            return true;
+        }
+        case WM_KEYDOWN:
+            switch (wParam) {
+                case VK_LEFT:
+                case VK_UP: MoveBy(hwnd, state, state.position - state.lineSize, TB_LINEUP); return true;
+                case VK_RIGHT:
+                case VK_DOWN: MoveBy(hwnd, state, state.position + state.lineSize, TB_LINEDOWN); return true;
+                case VK_PRIOR: MoveBy(hwnd, state, state.position - PageSize(state), TB_PAGEUP); return true;
+                case VK_NEXT: MoveBy(hwnd, state, state.position + PageSize(state), TB_PAGEDOWN); return true;
+                case VK_HOME: MoveBy(hwnd, state, state.minimum, TB_TOP); return true;
+                case VK_END: MoveBy(hwnd, state, state.maximum, TB_BOTTOM); return true;
+                default: return false;
+            }
+        case WM_KEYUP:
+            switch (wParam) {
+                case VK_LEFT:
+                case VK_UP:
+                case VK_RIGHT:
+                case VK_DOWN:
+                case VK_PRIOR:
+                case VK_NEXT:
+                case VK_HOME:
+                case VK_END: NotifyScroll(hwnd, TB_ENDTRACK, 0); return true;
+                default: return false;
+            }
+        default: return false;
+    }
+}
+
 LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) Trackbars().Ensure(hwnd);
     TrackbarState* state = Trackbars().Find(hwnd);
     if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, *state, message, wParam, lParam)) return 0;
+    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
     switch (message) {
+        case WM_GETDLGCODE: return DLGC_WANTARROWS;
         case TBM_GETPOS: return state->position;
         case TBM_GETRANGEMIN: return state->minimum;
         case TBM_GETRANGEMAX: return state->maximum;
@@ -182,12 +271,6 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         case TBM_GETLINESIZE: return state->lineSize;
         case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            state->focused = message == WM_SETFOCUS;
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
         case WM_NCDESTROY: Trackbars().Erase(hwnd); break;
         default: break;
     }
@@ -197,12 +280,7 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterTrackbarClass() {
-    WNDCLASSEXA trackbarClass{};
-    trackbarClass.cbSize = sizeof trackbarClass;
-    trackbarClass.style = CS_GLOBALCLASS;
-    trackbarClass.lpfnWndProc = TrackbarProc;
-    trackbarClass.lpszClassName = TRACKBAR_CLASSA;
-    RegisterClassExA(&trackbarClass);
+    RegisterControlClass(TRACKBAR_CLASSA, TrackbarProc);
 }
 
 // A drag: the thumb follows to the position, then is released there.

@@ -133,9 +133,13 @@ typedef struct tagPAINTSTRUCT {
 #define WM_GETFONT 0x0031
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_NCHITTEST 0x0084
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
@@ -146,11 +150,39 @@ typedef struct tagPAINTSTRUCT {
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_CAPTURECHANGED 0x0215
 #define WM_USER 0x0400
 
 // Mouse message key state.
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+
+// WM_NCHITTEST answers: HTTRANSPARENT passes the pointer to the window below.
+#define HTTRANSPARENT (-1)
+#define HTNOWHERE 0
+#define HTCLIENT 1
+
+// Virtual-key codes (letters and digits are their upper-case ASCII codes).
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_DELETE 0x2E
+#define VK_F4 0x73
 
 // System commands.
 #define SC_CLOSE 0xF060
@@ -344,6 +376,16 @@ LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 VOID WINAPI PostQuitMessage(int nExitCode);
+BOOL WINAPI WaitMessage(void);
+
+// Keyboard focus, mouse capture and the key state of the messages retrieved so far.
+HWND WINAPI SetFocus(HWND hWnd);
+HWND WINAPI GetFocus(void);
+HWND WINAPI SetCapture(HWND hWnd);
+BOOL WINAPI ReleaseCapture(void);
+HWND WINAPI GetCapture(void);
+SHORT WINAPI GetKeyState(int nVirtKey);
+BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd);
 
 // Timers.
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);

@@ -57,6 +57,25 @@ typedef struct tagNMHDR {
 #define WM_NOTIFY 0x004E
 #define WM_INITDIALOG 0x0110
 #define WM_NEXTDLGCTL 0x0028
+#define WM_GETDLGCODE 0x0087
+
+// What a control wants of the keys the dialog manager would take (WM_GETDLGCODE).
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+// The dialog's default push button.
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
 
 // Dialog styles.
 #define DS_ABSALIGN 0x01L
@@ -82,6 +101,7 @@ typedef struct tagNMHDR {
 #define BM_SETCHECK 0x00F1
 #define BM_GETSTATE 0x00F2
 #define BM_SETSTATE 0x00F3
+#define BM_SETSTYLE 0x00F4
 #define BM_CLICK 0x00F5
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
@@ -115,7 +135,12 @@ typedef struct tagNMHDR {
 #define CB_RESETCONTENT 0x014B
 #define CB_FINDSTRINGEXACT 0x0158
 #define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMHEIGHT 0x0154
+#define CB_GETDROPPEDSTATE 0x0157
 #define CBN_SELCHANGE 1
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
 
 // Creates a modeless dialog from a template in memory: the window, one child
 // per item (positions in dialog units scaled by the dialog font), then
@@ -130,6 +155,10 @@ BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax);
 // Dialog units to pixels with the dialog's font.
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
+// The dialog manager's keyboard interface: Tab, arrows, Enter, Esc and mnemonics.
+BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
+HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 // The base units of the system font: width in the low word, height in the high.
 LONG WINAPI GetDialogBaseUnits(void);
 

@@ -18,6 +18,8 @@ struct ButtonState {
     WORD check = BST_UNCHECKED;  // 0, 1 or 2
     bool pushed = false;         // shown pressed (BM_SETSTATE, or the pointer or Space holding it)
     bool focused = false;        // between WM_SETFOCUS and WM_KILLFOCUS
+    bool mouseHeld = false;      // pressed with the pointer: the button has the capture
+    bool spaceHeld = false;      // pressed with the space bar
 };
 
 // The square box of a check box and the gap between it and the text.
@@ -186,13 +188,96 @@ void Paint(HWND hwnd, const ButtonState& state) {
     else PaintCheckBox(hwnd, state, paint);
 }
 
+void ShowPushed(HWND hwnd, ButtonState& state, bool pushed) {
+    if (state.pushed == pushed) return;
+    state.pushed = pushed;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+bool PointerInside(HWND hwnd, LPARAM lParam) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    return PtInRect(&client, PointerOf(lParam)) != FALSE;
+}
+
+// What the dialog manager may do with the keys: a push button says whether
+// it is the default one.
+LRESULT DialogCode(DWORD type) {
+    switch (type) {
+        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        case BS_GROUPBOX: return DLGC_STATIC;
+        default: return DLGC_BUTTON;
+    }
+}
+
+// The user's own input: the pointer presses the button (it takes the focus
+// and the capture) and shows it pressed while inside; releasing inside
+// clicks. Space does the same from the keyboard. Losing the capture or the
+// focus lets it go without a click.
+bool HandleInput(HWND hwnd, ButtonState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ButtonType(hwnd) == BS_GROUPBOX) return false;
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            if (GetFocus() != hwnd) SetFocus(hwnd);
+            state.mouseHeld = true;
+            SetCapture(hwnd);
+            ShowPushed(hwnd, state, true);
+            return true;
+        case WM_MOUSEMOVE:
+            if (state.mouseHeld) ShowPushed(hwnd, state, PointerInside(hwnd, lParam));
+            return true;
+        case WM_LBUTTONUP: {
+            if (!state.mouseHeld) return true;
+            const bool inside = PointerInside(hwnd, lParam);
+            state.mouseHeld = false;
+            ReleaseCapture();
+            ShowPushed(hwnd, state, false);
+            if (inside) Click(hwnd, state);
+            return true;
+        }
+        case WM_CAPTURECHANGED:
+            if (state.mouseHeld) {
+                state.mouseHeld = false;
+                ShowPushed(hwnd, state, false);
+            }
+            return true;
+        case WM_KEYDOWN:
+            if (wParam != VK_SPACE) return false;
+            state.spaceHeld = true;
+            ShowPushed(hwnd, state, true);
+            return true;
+        case WM_KEYUP:
+            if (wParam != VK_SPACE || !state.spaceHeld) return false;
+            state.spaceHeld = false;
+            ShowPushed(hwnd, state, false);
+            Click(hwnd, state);
+            return true;
+        case WM_KILLFOCUS:
+            state.spaceHeld = false;
+            if (state.mouseHeld) ReleaseCapture();
+            ShowPushed(hwnd, state, false);
+            return false;  // the focus change itself is tracked as for every control
+        default: return false;
+    }
+}
+
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) Buttons().Ensure(hwnd);
     ButtonState* state = Buttons().Find(hwnd);
     if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, *state, message, wParam, lParam)) return 0;
+    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
     switch (message) {
         case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        case WM_GETDLGCODE: return DialogCode(ButtonType(hwnd));
+        // A group box frames other controls: the pointer passes through it.
+        case WM_NCHITTEST:
+            if (ButtonType(hwnd) == BS_GROUPBOX) return HTTRANSPARENT;
+            break;
         case BM_GETCHECK: return state->check;
         case BM_SETCHECK: {
             WORD wanted = static_cast<WORD>(wParam);
@@ -201,22 +286,20 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
         }
-        case BM_GETSTATE: return state->check | (state->pushed ? BST_PUSHED : 0);
-        case BM_SETSTATE:
-            if (state->pushed != (wParam != 0)) InvalidateRect(hwnd, nullptr, FALSE);
-            state->pushed = wParam != 0;
+        case BM_GETSTATE:
+            return state->check | (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
+        case BM_SETSTATE: ShowPushed(hwnd, *state, wParam != 0); return 0;
+        case BM_SETSTYLE: {
+            // The type changes (push button to default push button and back); the rest stays.
+            const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+            SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
+            if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
+        }
         case BM_CLICK:
-        case WM_LBUTTONUP:
             if (IsWindowEnabled(hwnd)) Click(hwnd, *state);
             return 0;
         case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            state->focused = message == WM_SETFOCUS;
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
         case WM_SETTEXT: {
             LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
             InvalidateRect(hwnd, nullptr, TRUE);
@@ -231,12 +314,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterButtonClass() {
-    WNDCLASSEXA buttonClass{};
-    buttonClass.cbSize = sizeof buttonClass;
-    buttonClass.style = CS_GLOBALCLASS;
-    buttonClass.lpfnWndProc = ButtonProc;
-    buttonClass.lpszClassName = "BUTTON";
-    RegisterClassExA(&buttonClass);
+    RegisterControlClass("BUTTON", ButtonProc);
 }
 
 bool UserClickButton(HWND button) {

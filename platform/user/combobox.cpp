@@ -1,5 +1,6 @@
-// The COMBOBOX class as a drop-down list: items, one selection, and
-// CBN_SELCHANGE when the user picks.
+// The COMBOBOX class as a drop-down list: items, one selection, the field
+// and arrow button painted as Windows 95 paints them, the list that drops
+// below the field, and CBN_SELCHANGE when the user picks.
 #include <windows.h>
 
 #include <algorithm>
@@ -22,7 +23,13 @@ struct ComboState {
     bool buttonDown = false;  // the arrow button shown pressed
     LONG droppedHeight = 0;   // the height asked for at creation: field and dropped list together
     LONG itemHeight = 0;
+    HWND list = nullptr;      // the dropped list, while it shows
+    int hot = -1;             // the list's highlighted item
+    int top = 0;              // the list's first item shown
+    bool releaseKeepsOpen = false;  // the press that dropped the list has not been let go yet
 };
+
+constexpr char kListClass[] = "ComboLBox";
 
 // The arrow button's width, that of a scroll bar's arrow.
 constexpr LONG kArrowButtonWidth = 16;
@@ -94,6 +101,195 @@ int FindExact(const ComboState& state, std::string_view text) {
     return CB_ERR;
 }
 
+// The dropped list's window and its combo box.
+ControlStates<HWND>& ListOwners() {
+    static ControlStates<HWND> owners;
+    return owners;
+}
+
+int ItemCount(const ComboState& state) { return static_cast<int>(state.items.size()); }
+
+// How many items the list shows: all that fit in the height asked for at
+// creation below the field, at least one.
+int VisibleItems(HWND hwnd, const ComboState& state) {
+    RECT field;
+    GetClientRect(hwnd, &field);
+    const LONG room = state.droppedHeight - field.bottom - 2;
+    const int fitting = state.itemHeight > 0 ? static_cast<int>(room / state.itemHeight) : 1;
+    return std::max(1, std::min(ItemCount(state), fitting));
+}
+
+void KeepHotShown(HWND hwnd, ComboState& state) {
+    const int shown = VisibleItems(hwnd, state);
+    if (state.hot >= 0 && state.hot < state.top) state.top = state.hot;
+    if (state.hot >= state.top + shown) state.top = state.hot - shown + 1;
+    state.top = std::clamp(state.top, 0, std::max(0, ItemCount(state) - shown));
+}
+
+// Drops the list: a bordered pop-up owned by the box's top-level window,
+// just below the field in screen coordinates, above every other window;
+// the selection highlighted; the pointer captured by the list.
+void DropList(HWND hwnd, ComboState& state) {
+    if (state.list != nullptr || !IsWindowEnabled(hwnd)) return;
+    NotifyParent(hwnd, CBN_DROPDOWN);
+    HWND topLevel = hwnd;
+    while (GetParent(topLevel) != nullptr) topLevel = GetParent(topLevel);
+    RECT field;
+    GetWindowRect(hwnd, &field);
+    state.hot = state.selection;
+    state.top = 0;
+    KeepHotShown(hwnd, state);
+    const int height = VisibleItems(hwnd, state) * static_cast<int>(state.itemHeight) + 2;
+    state.list = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kListClass, "", WS_POPUP | WS_BORDER, field.left,
+                                 field.bottom, field.right - field.left, height, topLevel, nullptr, nullptr, nullptr);
+    if (state.list == nullptr) return;
+    ListOwners().Ensure(state.list) = hwnd;
+    ShowWindow(state.list, SW_SHOWNA);
+    SetCapture(state.list);
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+// Closes the list; with pick, the highlighted item becomes the selection
+// (CBN_SELCHANGE after CBN_CLOSEUP when it changed).
+void CloseList(HWND hwnd, ComboState& state, bool pick) {
+    if (state.list == nullptr) return;
+    HWND list = state.list;
+    state.list = nullptr;
+    state.buttonDown = false;
+    if (GetCapture() == list) ReleaseCapture();
+    ListOwners().Erase(list);
+    DestroyWindow(list);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    NotifyParent(hwnd, CBN_CLOSEUP);
+    if (pick && state.hot >= 0 && state.hot != state.selection) {
+        state.selection = state.hot;
+        ShowSelection(hwnd, state);
+        NotifyParent(hwnd, CBN_SELCHANGE);
+    }
+}
+
+// A closed box's Up and Down step the selection, each step a CBN_SELCHANGE.
+void StepSelection(HWND hwnd, ComboState& state, int step) {
+    const int wanted = std::clamp(state.selection + step, 0, ItemCount(state) - 1);
+    if (ItemCount(state) == 0 || wanted == state.selection) return;
+    state.selection = wanted;
+    ShowSelection(hwnd, state);
+    NotifyParent(hwnd, CBN_SELCHANGE);
+}
+
+// The box's keys: Alt+Down, Alt+Up or F4 drop and close the list; while it
+// is dropped the arrows move the highlight, Enter picks it and Esc closes
+// unchanged; while closed the arrows step the selection.
+bool HandleKey(HWND hwnd, ComboState& state, UINT message, WPARAM key) {
+    const bool dropped = state.list != nullptr;
+    if ((message == WM_SYSKEYDOWN && (key == VK_DOWN || key == VK_UP)) || (message == WM_KEYDOWN && key == VK_F4)) {
+        if (dropped) CloseList(hwnd, state, true);
+        else DropList(hwnd, state);
+        return true;
+    }
+    if (message != WM_KEYDOWN) return false;
+    const int step = key == VK_UP || key == VK_LEFT ? -1 : key == VK_DOWN || key == VK_RIGHT ? 1 : 0;
+    if (!dropped) {
+        if (step != 0) StepSelection(hwnd, state, step);
+        return step != 0;
+    }
+    if (key == VK_RETURN || key == VK_ESCAPE) {
+        CloseList(hwnd, state, key == VK_RETURN);
+        return true;
+    }
+    if (step == 0 || ItemCount(state) == 0) return false;
+    state.hot = std::clamp(state.hot + step, 0, ItemCount(state) - 1);
+    KeepHotShown(hwnd, state);
+    InvalidateRect(state.list, nullptr, FALSE);
+    return true;
+}
+
+// The list's frame, its items on the window colour (the parent's
+// WM_CTLCOLORLISTBOX answer) and the highlighted one in the selection colours.
+void PaintList(HWND list, HWND combo, const ComboState& state) {
+    ControlPaint paint(list, state.font, WM_CTLCOLORLISTBOX, combo);
+    if (!paint) return;
+    HDC dc = paint.Dc();
+    const RECT& client = paint.Client();
+    FillRect(dc, &client, paint.Background());
+    FrameRect(dc, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
+    const COLORREF text = GetTextColor(dc);
+    for (int index = state.top; index < ItemCount(state); ++index) {
+        RECT row{client.left + 1, client.top + 1 + (index - state.top) * state.itemHeight, client.right - 1, 0};
+        row.bottom = row.top + state.itemHeight;
+        if (row.top >= client.bottom - 1) break;
+        const bool hot = index == state.hot;
+        if (hot) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, hot ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+        std::string item = state.items[static_cast<size_t>(index)];
+        RECT textRect{row.left + 2, row.top, row.right, row.bottom};
+        DrawTextExA(dc, item.data(), static_cast<int>(item.size()), &textRect,
+                    DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, nullptr);
+    }
+}
+
+// The item under a point of the list's client area, or -1.
+int ItemAt(HWND list, const ComboState& state, POINT pointer) {
+    RECT client;
+    GetClientRect(list, &client);
+    InflateRect(&client, -1, -1);
+    if (!PtInRect(&client, pointer) || state.itemHeight <= 0) return -1;
+    const int index = state.top + static_cast<int>((pointer.y - client.top) / state.itemHeight);
+    return index < ItemCount(state) ? index : -1;
+}
+
+// The pointer while the list has the capture: the item under it is
+// highlighted; letting go over an item picks it; a press outside the list
+// closes it unchanged (a press on the field included). The release of the
+// press that dropped the list keeps it open.
+LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND* owner = ListOwners().Find(list);
+    ComboState* state = owner != nullptr ? Combos().Find(*owner) : nullptr;
+    if (state == nullptr) return DefWindowProcA(list, message, wParam, lParam);
+    HWND combo = *owner;
+    switch (message) {
+        case WM_PAINT: PaintList(list, combo, *state); return 0;
+        case WM_MOUSEMOVE: {
+            const int index = ItemAt(list, *state, PointerOf(lParam));
+            if (index >= 0 && index != state->hot) {
+                state->hot = index;
+                InvalidateRect(list, nullptr, FALSE);
+            }
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            if (ItemAt(list, *state, PointerOf(lParam)) < 0) {
+                RECT client;
+                GetClientRect(list, &client);
+                if (!PtInRect(&client, PointerOf(lParam))) CloseList(combo, *state, false);
+            }
+            return 0;
+        case WM_LBUTTONUP: {
+            const bool first = state->releaseKeepsOpen;
+            state->releaseKeepsOpen = false;
+            if (state->buttonDown) {
+                state->buttonDown = false;
+                InvalidateRect(combo, nullptr, FALSE);
+            }
+            const int index = ItemAt(list, *state, PointerOf(lParam));
+            if (index >= 0) {
+                state->hot = index;
+                CloseList(combo, *state, true);
+            } else if (!first) {
+                RECT client;
+                GetClientRect(list, &client);
+                if (!PtInRect(&client, PointerOf(lParam))) CloseList(combo, *state, false);
+            }
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            // Another window took the pointer: the list goes, unchanged.
+            if (state->list == list && reinterpret_cast<HWND>(lParam) != list) CloseList(combo, *state, false);
+            return 0;
+        default: return DefWindowProcA(list, message, wParam, lParam);
+    }
+}
+
 LRESULT Insert(HWND hwnd, ComboState& state, LPARAM lParam, int index) {
     if (lParam == 0) return CB_ERR;
     std::string text = reinterpret_cast<LPCSTR>(lParam);
@@ -115,6 +311,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
     const int count = static_cast<int>(state->items.size());
     const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
+    if (message == WM_KILLFOCUS) CloseList(hwnd, *state, false);
+    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
     switch (message) {
         case WM_CREATE:
             state->droppedHeight = reinterpret_cast<const CREATESTRUCTA*>(lParam)->cy;
@@ -161,14 +359,39 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         case CB_FINDSTRINGEXACT:
             return lParam != 0 ? FindExact(*state, reinterpret_cast<LPCSTR>(lParam)) : CB_ERR;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            state->focused = message == WM_SETFOCUS;
-            InvalidateRect(hwnd, nullptr, FALSE);
+        case CB_SHOWDROPDOWN:
+            if (wParam) DropList(hwnd, *state);
+            else CloseList(hwnd, *state, false);
+            return TRUE;
+        case CB_GETDROPPEDSTATE: return state->list != nullptr;
+        case CB_GETITEMHEIGHT: return state->itemHeight;
+        case WM_GETDLGCODE: {
+            // While the list is dropped, Enter and Esc are the box's own.
+            const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
+            const bool listKey = state->list != nullptr && keyMessage != nullptr && keyMessage->message == WM_KEYDOWN &&
+                                 (keyMessage->wParam == VK_RETURN || keyMessage->wParam == VK_ESCAPE);
+            return DLGC_WANTARROWS | DLGC_WANTCHARS | (listKey ? DLGC_WANTMESSAGE : 0);
+        }
+        case WM_LBUTTONDOWN:
+            if (!IsWindowEnabled(hwnd)) return 0;
+            if (GetFocus() != hwnd) SetFocus(hwnd);
+            if (state->list != nullptr) {
+                CloseList(hwnd, *state, false);
+                return 0;
+            }
+            state->buttonDown = true;
+            state->releaseKeepsOpen = true;
+            DropList(hwnd, *state);
             return 0;
-        case WM_NCDESTROY: Combos().Erase(hwnd); break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (IsWindowEnabled(hwnd) && HandleKey(hwnd, *state, message, wParam)) return 0;
+            break;
+        case WM_PAINT: Paint(hwnd, *state); return 0;
+        case WM_NCDESTROY:
+            CloseList(hwnd, *state, false);
+            Combos().Erase(hwnd);
+            break;
         default: break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -177,12 +400,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterComboBoxClass() {
-    WNDCLASSEXA comboClass{};
-    comboClass.cbSize = sizeof comboClass;
-    comboClass.style = CS_GLOBALCLASS;
-    comboClass.lpfnWndProc = ComboBoxProc;
-    comboClass.lpszClassName = "COMBOBOX";
-    RegisterClassExA(&comboClass);
+    RegisterControlClass("COMBOBOX", ComboBoxProc);
+    RegisterControlClass(kListClass, ListProc);
 }
 
 bool UserSelectComboItem(HWND combo, std::string_view text) {

@@ -19,13 +19,13 @@ HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage) {
     return brush;
 }
 
-ControlPaint::ControlPaint(HWND hwnd, HFONT font, UINT colorMessage) : hwnd_(hwnd) {
+ControlPaint::ControlPaint(HWND hwnd, HFONT font, UINT colorMessage, HWND asking) : hwnd_(hwnd) {
     dc_ = BeginPaint(hwnd, &paint_);
     if (dc_ == nullptr) return;
     GetClientRect(hwnd, &client_);
     enabled_ = IsWindowEnabled(hwnd) != FALSE;
     if (font != nullptr) previousFont_ = SelectObject(dc_, font);
-    background_ = ControlColors(hwnd, dc_, colorMessage);
+    background_ = ControlColors(asking != nullptr ? asking : hwnd, dc_, colorMessage);
     SetBkMode(dc_, TRANSPARENT);
 }
 
@@ -56,10 +56,32 @@ void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool
     DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &rect, format, nullptr);
 }
 
+void RegisterControlClass(const char* name, WNDPROC procedure) {
+    WNDCLASSEXA controlClass{};
+    controlClass.cbSize = sizeof controlClass;
+    controlClass.style = CS_GLOBALCLASS;
+    controlClass.lpfnWndProc = procedure;
+    controlClass.lpszClassName = name;
+    RegisterClassExA(&controlClass);
+}
+
 void NotifyParent(HWND control, WORD code) {
     HWND parent = GetParent(control);
     if (parent == nullptr) return;
     SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}
+
+bool TrackFocusAndEnabling(HWND control, UINT message, bool* focused) {
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+        *focused = message == WM_SETFOCUS;
+        InvalidateRect(control, nullptr, FALSE);
+        return true;
+    }
+    if (message == WM_ENABLE) {
+        InvalidateRect(control, nullptr, TRUE);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace brontar::platform

@@ -25,13 +25,14 @@ private:
 };
 
 // One paint of a control, as every control begins it: the paint context,
-// the control's font selected, and the background brush and colours its
-// parent answers to colorMessage (WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, ...),
-// with the text drawn transparently over what the control fills. Ends the
-// paint when it goes out of scope.
+// the control's font selected, and the background brush and colours that
+// the parent of `asking` (the control itself unless given) answers to
+// colorMessage (WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, ...), with the text drawn
+// transparently over what the control fills. Ends the paint when it goes
+// out of scope.
 class ControlPaint {
 public:
-    ControlPaint(HWND hwnd, HFONT font, UINT colorMessage);
+    ControlPaint(HWND hwnd, HFONT font, UINT colorMessage, HWND asking = nullptr);
     ~ControlPaint();
     ControlPaint(const ControlPaint&) = delete;
     ControlPaint& operator=(const ControlPaint&) = delete;
@@ -62,7 +63,20 @@ HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage);
 // embossed: in the highlight colour one pixel down and right, then in grey.
 void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool enabled);
 
+// Registers a control class as the system's: global, with this procedure.
+void RegisterControlClass(const char* name, WNDPROC procedure);
+
 // Sends a WM_COMMAND notification from a control to its parent.
 void NotifyParent(HWND control, WORD code);
+
+// The messages every control answers alike: the focus coming and going
+// (kept in *focused) and enabling repaint it. True when the message was one
+// of them.
+bool TrackFocusAndEnabling(HWND control, UINT message, bool* focused);
+
+// The pointer's position in a mouse message, client coordinates (signed).
+inline POINT PointerOf(LPARAM lParam) {
+    return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
 
 }  // namespace brontar::platform

@@ -18,6 +18,10 @@ void RegisterStaticClass();
 void RegisterComboBoxClass();
 void RegisterTrackbarClass();
 
+// Notes the control that has the focus in a dialog, so WM_SETFOCUS on the
+// dialog gives it back (after a message box, say).
+void RememberDialogFocus(HWND dialog, HWND control);
+
 // The user picks the item with this text (compared without regard to case)
 // in a combo box: selection, then CBN_SELCHANGE to the parent. False when the
 // box is disabled or has no such item.

@@ -17,6 +17,8 @@ struct DialogInfo {
     HFONT font = nullptr;  // the template's font, owned by the dialog
     LONG baseX = 6;        // dialog base units in pixels: 4 x units across,
     LONG baseY = 13;       // 8 y units down
+    WORD defaultId = 0;    // DM_SETDEFID, else the template's first BS_DEFPUSHBUTTON; 0 none
+    HWND focus = nullptr;  // the control that had the focus last, given back on WM_SETFOCUS
 };
 
 // value x numerator / denominator, rounded to nearest as Windows scales units.
@@ -105,6 +107,11 @@ void EnsureDialogClasses() {
     RegisterTrackbarClass();
 }
 
+void RememberDialogFocus(HWND dialog, HWND control) {
+    auto found = Dialogs().find(dialog);
+    if (found != Dialogs().end() && IsChild(dialog, control)) found->second.focus = control;
+}
+
 bool DescribeControl(HWND control, ControlDescription* out) {
     return DescribeButton(control, out) || DescribeStatic(control, out) || DescribeComboBox(control, out) ||
            DescribeTrackbar(control, out);
@@ -123,6 +130,20 @@ extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
             if (found != Dialogs().end()) found->second.font = reinterpret_cast<HFONT>(wParam);
             return 0;
         case WM_CLOSE: return 0;  // a dialog closes through its procedure
+        case DM_GETDEFID:
+            if (found == Dialogs().end() || found->second.defaultId == 0) return 0;
+            return MAKELONG(found->second.defaultId, DC_HASDEFID);
+        case DM_SETDEFID:
+            if (found != Dialogs().end()) found->second.defaultId = static_cast<WORD>(wParam);
+            return TRUE;
+        case WM_SETFOCUS: {
+            // The focus goes on to the control that had it last, else the first tab stop.
+            HWND control = found != Dialogs().end() ? found->second.focus : nullptr;
+            if (control == nullptr || !IsChild(hDlg, control) || !IsWindowEnabled(control) || !IsWindowVisible(control))
+                control = GetNextDlgTabItem(hDlg, nullptr, FALSE);
+            if (control != nullptr) SetFocus(control);
+            return 0;
+        }
         case WM_ERASEBKGND: {
             // The dialog asks itself for its background, so its procedure can choose it.
             HDC dc = reinterpret_cast<HDC>(wParam);
@@ -167,6 +188,14 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
         if (info.font != nullptr) DeleteObject(info.font);
         return nullptr;
     }
+    // A dialog that is a control of another takes part in its parent's keyboard interface.
+    if (parsed->style & DS_CONTROL) SetWindowLongA(dialog, GWL_EXSTYLE, static_cast<LONG>(parsed->exStyle | WS_EX_CONTROLPARENT));
+    for (const auto& item : parsed->items) {
+        if (item.className == "BUTTON" && (item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            info.defaultId = item.id;
+            break;
+        }
+    }
     Dialogs()[dialog] = info;
     SetWindowLongPtrA(dialog, static_cast<int>(DWLP_DLGPROC), reinterpret_cast<LONG_PTR>(lpDialogFunc));
     HWND firstTabStop = nullptr;
@@ -178,8 +207,14 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
         }
         if (firstTabStop == nullptr && (item.style & WS_TABSTOP)) firstTabStop = control;
     }
-    SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), dwInitParam);
+    const LRESULT wantsFocus = SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), dwInitParam);
     if (!IsWindow(dialog)) return nullptr;
+    // TRUE asks for the focus on the first tab stop; a dialog that is a
+    // control of another and not yet visible leaves the focus where it is.
+    if (wantsFocus && firstTabStop != nullptr && (!(parsed->style & DS_CONTROL) || (parsed->style & WS_VISIBLE))) {
+        Dialogs()[dialog].focus = firstTabStop;
+        SetFocus(firstTabStop);
+    }
     if (parsed->style & WS_VISIBLE) ShowWindow(dialog, SW_SHOWNORMAL);
     return dialog;
 }

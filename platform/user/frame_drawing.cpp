@@ -109,14 +109,22 @@ BOOL DrawPushFrame(HDC dc, RECT& r, UINT state) {
     return TRUE;
 }
 
-// The arrow of a scroll or combo box button: a triangle 7 wide and 4 high
+// A scroll or combo box button and its arrow: a triangle 7 wide and 4 high
 // (4 wide and 7 high across), centred, one pixel down and right while pushed,
 // grey with a white emboss when inactive.
 BOOL DrawScrollButton(HDC dc, RECT& r, UINT state) {
     const UINT kind = state & 0xFF;
     if (kind > DFCS_SCROLLRIGHT && kind != DFCS_SCROLLCOMBOBOX) return FALSE;
-    RECT frame = r;
-    DrawPushFrame(dc, frame, state & ~DFCS_ADJUSTRECT);
+    // Pressed, the button is flat inside a shadow line, as Windows 95 shows a held arrow.
+    if (state & DFCS_PUSHED) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+        RECT face = r;
+        InflateRect(&face, -1, -1);
+        FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+    } else {
+        RECT frame = r;
+        DrawPushFrame(dc, frame, state & ~DFCS_ADJUSTRECT);
+    }
     const bool across = kind == DFCS_SCROLLLEFT || kind == DFCS_SCROLLRIGHT;
     const LONG width = across ? 4 : 7;
     const LONG height = across ? 7 : 4;

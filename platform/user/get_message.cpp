@@ -5,6 +5,7 @@
 
 #include "machine/display/display_input.h"
 #include "platform/user/input_playback.h"
+#include "platform/user/keyboard.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/timers.h"
 #include "platform/user/window_paint.h"
@@ -79,6 +80,7 @@ extern "C" BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, U
         uint64_t sequence = PostSequence();
         std::optional<Clock::time_point> scriptDue = DeliverInputNow();
         if (auto message = NextMessage(filter, true)) {
+            NoteRetrievedMessage(*message);
             *lpMsg = *message;
             return message->message == WM_QUIT ? 0 : 1;
         }
@@ -93,14 +95,21 @@ extern "C" BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, 
     DeliverInputNow();
     auto message = NextMessage(MessageFilter{hWnd, wMsgFilterMin, wMsgFilterMax}, (wRemoveMsg & PM_REMOVE) != 0);
     if (!message) return FALSE;
+    if (wRemoveMsg & PM_REMOVE) NoteRetrievedMessage(*message);
     *lpMsg = *message;
     return TRUE;
 }
 
-// Typed characters reach the window as WM_CHAR already (the display window and
-// the input script deliver characters, never key-down messages), so there is
-// nothing to translate.
-extern "C" BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+// Sleeps until a message is waiting, without taking it.
+extern "C" BOOL WINAPI WaitMessage(void) {
+    MessageFilter filter{};
+    for (;;) {
+        uint64_t sequence = PostSequence();
+        std::optional<Clock::time_point> scriptDue = DeliverInputNow();
+        if (NextMessage(filter, false)) return TRUE;
+        WaitForInput(sequence, Earlier(scriptDue, NextTimerDue(filter)));
+    }
+}
 
 // Hands a retrieved message to its window procedure (or a timer's procedure).
 extern "C" LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {

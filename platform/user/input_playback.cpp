@@ -9,6 +9,7 @@
 #include "machine/display/presentation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/user/input_window.h"
+#include "platform/user/user_input.h"
 #include "platform/user/window_store.h"
 
 namespace brontar::platform {
@@ -26,11 +27,11 @@ Playback& ThePlayback() {
     return playback;
 }
 
-// The button messages of a click: down, then up, at the given client point.
-void PostClick(HWND window, bool left, int x, int y) {
-    LPARAM point = MAKELONG(x, y);
-    PostToQueue(window, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, point);
-    PostToQueue(window, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, point);
+// A click: the pointer moves there, then the button goes down and up.
+void Click(HWND root, MouseButton button, POINT point) {
+    DeliverPointer(root, PointerAction::Move, button, point);
+    DeliverPointer(root, PointerAction::Press, button, point);
+    DeliverPointer(root, PointerAction::Release, button, point);
 }
 
 // The middle of a window's client area, where a scripted click lands.
@@ -40,31 +41,32 @@ POINT ClientMiddle(HWND window) {
     return POINT{client.right / 2, client.bottom / 2};
 }
 
-std::string Describe(const InputItem& item) {
-    switch (item.kind) {
-        case InputItem::Kind::Key: return std::string("key ") + item.character;
-        case InputItem::Kind::ClickLeft: return "click left";
-        case InputItem::Kind::ClickRight: return "click right";
-        default: return "close";
-    }
+void PlayNamedKey(const InputItem& item) {
+    const std::pair<bool, int> modifiers[] = {{item.control, VK_CONTROL}, {item.alt, VK_MENU}, {item.shift, VK_SHIFT}};
+    for (const auto& [held, key] : modifiers)
+        if (held) DeliverKey(key, true);
+    DeliverKey(item.virtualKey, true);
+    DeliverKey(item.virtualKey, false);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        if (it->first) DeliverKey(it->second, false);
 }
 
 void RunAction(const InputItem& item) {
     HWND window = InputWindow();
     if (window == nullptr) {
-        WriteDiagnostic("BRONTAR_INPUT: no window for \"" + Describe(item) + "\"; item skipped");
+        WriteDiagnostic("BRONTAR_INPUT: no window for an item; item skipped");
         return;
     }
+    const POINT at{item.x, item.y};
     switch (item.kind) {
-        case InputItem::Kind::Key:
-            PostToQueue(window, WM_CHAR, static_cast<unsigned char>(item.character), 1);
-            break;
-        case InputItem::Kind::ClickLeft:
-        case InputItem::Kind::ClickRight: {
-            POINT middle = ClientMiddle(window);
-            PostClick(window, item.kind == InputItem::Kind::ClickLeft, middle.x, middle.y);
-            break;
-        }
+        case InputItem::Kind::Key: DeliverCharacter(item.character); break;
+        case InputItem::Kind::NamedKey: PlayNamedKey(item); break;
+        case InputItem::Kind::ClickLeft: Click(window, MouseButton::Left, ClientMiddle(window)); break;
+        case InputItem::Kind::ClickRight: Click(window, MouseButton::Right, ClientMiddle(window)); break;
+        case InputItem::Kind::Click: Click(window, MouseButton::Left, at); break;
+        case InputItem::Kind::Press: DeliverPointer(window, PointerAction::Press, MouseButton::Left, at); break;
+        case InputItem::Kind::Release: DeliverPointer(window, PointerAction::Release, MouseButton::Left, at); break;
+        case InputItem::Kind::Move: DeliverPointer(window, PointerAction::Move, MouseButton::Left, at); break;
         default: PostToQueue(window, WM_CLOSE, 0, 0); break;
     }
 }
@@ -79,8 +81,14 @@ HWND InputWindow() {
         return chosen->handle;
     std::vector<HWND> topLevel = TopLevelWindows();
     for (auto it = topLevel.rbegin(); it != topLevel.rend(); ++it)
-        if (!LookUpWindow(*it)->destroying) return *it;
+        if (Window* window = LookUpWindow(*it); !window->destroying && window->owner == nullptr) return *it;
     return nullptr;
+}
+
+HWND DesktopWindowOf(uint64_t key) {
+    if (key == 0) return InputWindow();
+    HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(key));
+    return LookUpWindow(window) != nullptr ? window : nullptr;
 }
 
 void IgnoreInputScript() { ThePlayback().ignored = true; }
@@ -124,16 +132,18 @@ std::optional<Clock::time_point> DeliverDueScriptItems() {
 
 bool DeliverDisplayInput(int timeoutMs) {
     if (!machine::DisplayWindowOpen()) return false;
+    using Kind = machine::DisplayInputEvent::Kind;
     for (const machine::DisplayInputEvent& event : machine::TakeDisplayInput(timeoutMs)) {
-        HWND window = InputWindow();
-        if (window == nullptr) continue;
+        HWND root = DesktopWindowOf(event.window);
+        if (root == nullptr) continue;
+        const MouseButton button = event.rightButton ? MouseButton::Right : MouseButton::Left;
         switch (event.kind) {
-            case machine::DisplayInputEvent::Kind::Character:
-                PostToQueue(window, WM_CHAR, static_cast<unsigned char>(event.character), 1);
-                break;
-            case machine::DisplayInputEvent::Kind::LeftButton: PostClick(window, true, event.x, event.y); break;
-            case machine::DisplayInputEvent::Kind::RightButton: PostClick(window, false, event.x, event.y); break;
-            case machine::DisplayInputEvent::Kind::Close: PostToQueue(window, WM_CLOSE, 0, 0); break;
+            case Kind::KeyDown: DeliverKey(event.key, true); break;
+            case Kind::KeyUp: DeliverKey(event.key, false); break;
+            case Kind::PointerMove: DeliverPointer(root, PointerAction::Move, button, POINT{event.x, event.y}); break;
+            case Kind::ButtonDown: DeliverPointer(root, PointerAction::Press, button, POINT{event.x, event.y}); break;
+            case Kind::ButtonUp: DeliverPointer(root, PointerAction::Release, button, POINT{event.x, event.y}); break;
+            case Kind::Close: PostToQueue(root, WM_CLOSE, 0, 0); break;
         }
     }
     return true;

@@ -50,12 +50,60 @@ bool ParseWait(std::string_view rest, InputItem& item) {
     return false;
 }
 
+// Pointer coordinates: two whole numbers within what a window can be.
+bool ParsePoint(std::string_view rest, InputItem& item) {
+    std::string_view xWord = TakeWord(rest);
+    std::string_view yWord = TakeWord(rest);
+    if (!rest.empty()) return false;
+    auto parse = [](std::string_view word, int& value) {
+        auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+        return !word.empty() && error == std::errc() && end == word.data() + word.size() && value > -32768 &&
+               value < 32768;
+    };
+    return parse(xWord, item.x) && parse(yWord, item.y);
+}
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+// SHIFT+TAB, ALT+X, ENTER ...: modifiers joined by '+', then a key name or
+// one letter or digit.
+bool ParseNamedKey(std::string_view text, InputItem& item) {
+    static constexpr struct {
+        const char* name;
+        int virtualKey;
+    } kNames[] = {{"TAB", 0x09},  {"ENTER", 0x0D}, {"ESC", 0x1B},  {"SPACE", 0x20}, {"LEFT", 0x25},
+                  {"RIGHT", 0x27}, {"UP", 0x26},   {"DOWN", 0x28}, {"HOME", 0x24},  {"END", 0x23},
+                  {"PGUP", 0x21}, {"PGDN", 0x22},  {"BACKSPACE", 0x08}, {"DELETE", 0x2E}};
+    std::string name = Upper(text);
+    for (;;) {
+        size_t plus = name.find('+');
+        if (plus == std::string::npos || plus + 1 == name.size()) break;
+        std::string modifier = name.substr(0, plus);
+        if (modifier == "SHIFT") item.shift = true;
+        else if (modifier == "CTRL") item.control = true;
+        else if (modifier == "ALT") item.alt = true;
+        else return false;
+        name = name.substr(plus + 1);
+    }
+    for (const auto& known : kNames)
+        if (name == known.name) item.virtualKey = known.virtualKey;
+    if (item.virtualKey == 0 && name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+        item.virtualKey = name[0];
+    item.kind = InputItem::Kind::NamedKey;
+    return item.virtualKey != 0;
+}
+
 bool ParseItem(std::string_view text, InputItem& item) {
     std::string_view rest = text;
     std::string_view verb = TakeWord(rest);
     if (verb == "wait") return ParseWait(rest, item);
     if (verb == "key") {
-        if (rest.size() != 1) return false;
+        if (rest.size() != 1) return !rest.empty() && rest.find(' ') == std::string_view::npos && ParseNamedKey(rest, item);
         item.kind = InputItem::Kind::Key;
         item.character = rest[0];
         return true;
@@ -63,8 +111,13 @@ bool ParseItem(std::string_view text, InputItem& item) {
     if (verb == "click") {
         if (rest == "left") item.kind = InputItem::Kind::ClickLeft;
         else if (rest == "right") item.kind = InputItem::Kind::ClickRight;
+        else if (ParsePoint(rest, item)) item.kind = InputItem::Kind::Click;
         else return false;
         return true;
+    }
+    if (verb == "press" || verb == "release" || verb == "move") {
+        item.kind = verb == "press" ? InputItem::Kind::Press : verb == "release" ? InputItem::Kind::Release : InputItem::Kind::Move;
+        return ParsePoint(rest, item);
     }
     if (verb == "close" && rest.empty()) {
         item.kind = InputItem::Kind::Close;

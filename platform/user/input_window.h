@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace brontar::platform {
 
 // Names the program's main window (DirectDraw's cooperative-level window).
@@ -13,6 +15,10 @@ void SetInputWindow(HWND window);
 
 // The window input goes to now; null when there is none.
 HWND InputWindow();
+
+// The window a desktop window shows, by the key the display knows it by:
+// 0 is the board's window, which shows the input window; null when gone.
+HWND DesktopWindowOf(uint64_t key);
 
 // For programs that take their input by other means (the panel's own
 // script): BRONTAR_INPUT is not played in this process. Call it before the

@@ -42,6 +42,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        // The pointer passes through a static to whatever lies below it.
+        case WM_NCHITTEST: return HTTRANSPARENT;
         case WM_PAINT: Paint(hwnd, *state); return 0;
         case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_SETTEXT: {
@@ -58,12 +60,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterStaticClass() {
-    WNDCLASSEXA staticClass{};
-    staticClass.cbSize = sizeof staticClass;
-    staticClass.style = CS_GLOBALCLASS;
-    staticClass.lpfnWndProc = StaticProc;
-    staticClass.lpszClassName = "STATIC";
-    RegisterClassExA(&staticClass);
+    RegisterControlClass("STATIC", StaticProc);
 }
 
 bool DescribeStatic(HWND hwnd, ControlDescription* out) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/user/focus_capture.h"
 #include "platform/user/input_playback.h"
 #include "platform/user/timers.h"
 #include "platform/user/window_paint.h"
@@ -107,7 +108,10 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
         window.controlId = reinterpret_cast<LONG_PTR>(hMenu);
         LookUpWindow(hWndParent)->children.push_back(handle);
     } else {
-        window.owner = hWndParent;
+        // A child named as owner stands for its top-level window, as on Windows.
+        Window* owner = LookUpWindow(hWndParent);
+        while (owner != nullptr && owner->parent != nullptr) owner = LookUpWindow(owner->parent);
+        window.owner = owner != nullptr ? owner->handle : nullptr;
         StartInputScript();
     }
 
@@ -152,6 +156,7 @@ extern "C" BOOL WINAPI DestroyWindow(HWND hWnd) {
     std::shared_ptr<Window> held = HoldWindow(hWnd);
     // The window disappears without being told (no WM_SHOWWINDOW), as on Windows.
     window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    ForgetFocusAndCaptureOf(hWnd);
     MarkDestroying(*window);
     SendDestroy(hWnd);
     FinishDestroy(hWnd);
@@ -162,9 +167,19 @@ extern "C" BOOL WINAPI IsWindow(HWND hWnd) { return LookUpWindow(hWnd) != nullpt
 
 // Shows or hides a window; answers whether it was visible before.
 extern "C" BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    if (LookUpWindowOrFail(hWnd) == nullptr) return FALSE;
+    Window* window = LookUpWindowOrFail(hWnd);
+    if (window == nullptr) return FALSE;
     // There is no desktop to minimise to or maximise over: every command but SW_HIDE shows.
-    return SetVisible(hWnd, nCmdShow != SW_HIDE) ? TRUE : FALSE;
+    BOOL wasVisible = SetVisible(hWnd, nCmdShow != SW_HIDE) ? TRUE : FALSE;
+    // Showing a top-level window activates it: it takes the keyboard focus
+    // unless the focus is inside it already.
+    const bool activates = nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
+                           nCmdShow != SW_SHOWMINNOACTIVE;
+    window = LookUpWindow(hWnd);
+    if (activates && window != nullptr && window->parent == nullptr && !(window->style & WS_DISABLED) &&
+        !IsChild(hWnd, GetFocus()) && GetFocus() != hWnd)
+        SetFocus(hWnd);
+    return wasVisible;
 }
 
 // Visible when the window and all its ancestors are.

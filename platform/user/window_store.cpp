@@ -68,6 +68,30 @@ std::vector<HWND> TopLevelWindows() {
     return handles;
 }
 
+HWND DesktopRoot(HWND handle) {
+    Window* window = LookUpWindow(handle);
+    // Owners were made before the windows they own, so the walk ends.
+    while (window != nullptr) {
+        while (window->parent != nullptr) window = LookUpWindow(window->parent);
+        Window* owner = LookUpWindow(window->owner);
+        if (owner == nullptr) return window->handle;
+        window = owner;
+    }
+    return nullptr;
+}
+
+std::vector<HWND> OwnedPopupsTopFirst(HWND root) {
+    std::vector<HWND> popups;
+    const auto& windows = Windows().windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        const Window& window = *it->second;
+        if (window.parent == nullptr && window.handle != root && (window.style & WS_VISIBLE) && !window.destroying &&
+            DesktopRoot(window.handle) == root)
+            popups.push_back(window.handle);
+    }
+    return popups;
+}
+
 std::vector<HWND> AllWindows() {
     std::vector<HWND> handles;
     for (const auto& [value, window] : Windows().windows) handles.push_back(window->handle);

@@ -69,6 +69,15 @@ bool AnyWindowOfClass(const WindowClass& windowClass);
 // Top-level windows in the order they were made.
 std::vector<HWND> TopLevelWindows();
 
+// The top-level window whose desktop window shows this one: the window's
+// top-level ancestor, then its owner's, up to a window without an owner.
+HWND DesktopRoot(HWND handle);
+
+// The visible top-level windows shown inside a root's desktop window on top
+// of it (owned pop-ups such as a dropped list or a message box), the most
+// recently made first.
+std::vector<HWND> OwnedPopupsTopFirst(HWND root);
+
 // Every window in the order they were made (parents before their children).
 std::vector<HWND> AllWindows();
 

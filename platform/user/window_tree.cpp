@@ -65,3 +65,12 @@ extern "C" HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
         default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
     }
 }
+
+// True when the window is a descendant of the parent (not the parent itself).
+extern "C" BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd) {
+    Window* window = LookUpWindow(hWnd);
+    if (window == nullptr || hWndParent == nullptr) return FALSE;
+    for (window = LookUpWindow(window->parent); window != nullptr; window = LookUpWindow(window->parent))
+        if (window->handle == hWndParent) return TRUE;
+    return FALSE;
+}

@@ -182,6 +182,9 @@ TEST(DrawFrameControl, ComboArrowButtonAndPushedShift) {
     EXPECT_TRUE(DrawFrameControl(dc, &button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_PUSHED));
     EXPECT_EQ(surface.At(6, 7), kBlack);  // the arrow's first row, one down and right
     EXPECT_EQ(surface.At(5, 6), kFace);
+    EXPECT_EQ(surface.At(0, 0), kShadow);  // held: flat inside a shadow line
+    EXPECT_EQ(surface.At(16, 16), kShadow);
+    EXPECT_EQ(surface.At(1, 1), kFace);
     EXPECT_FALSE(DrawFrameControl(dc, &button, DFC_CAPTION, 0));
 }
 

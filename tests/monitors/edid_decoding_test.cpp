@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
+#include <cstdio>
+#include <iterator>
 #include <sstream>
 
 #include "machine/monitor/edid.h"
@@ -31,11 +32,7 @@ struct Reference {
 Reference ReadReference(const fs::path& path) {
     Reference reference;
     std::istringstream lines(ReadFileText(path));
-    const std::regex timing(R"(\s(\d+)x(\d+)i?\s+([\d.]+) Hz\s+\S+\s+([\d.]+) kHz)");
-    const std::regex unknownRate(R"(Unknown\s*:\s+(\d+)x(\d+))");
-    const std::regex ranges(R"(Monitor ranges \(\w+\): (\d+)-(\d+) Hz V, (\d+)-(\d+) kHz H)");
     std::string manufacturer, model;
-    std::smatch match;
     for (std::string line; std::getline(lines, line);) {
         if (line.starts_with("Preferred") || line.starts_with("Native") || line.find("VIC") != std::string::npos)
             continue;
@@ -43,19 +40,28 @@ Reference ReadReference(const fs::path& path) {
         if (const size_t at = line.find("Model: "); at != std::string::npos) model = line.substr(at + 7);
         if (const size_t at = line.find("Display Product Name: '"); at != std::string::npos)
             reference.name = line.substr(at + 23, line.rfind('\'') - at - 23);
-        if (std::regex_search(line, match, ranges))
-            reference.ranges = TimingLimits{std::stod(match[3]), std::stod(match[4]), std::stod(match[1]),
-                                            std::stod(match[2])};
-        if (std::regex_search(line, match, timing)) {
-            const double hertz = std::stod(match[3]), kilohertz = std::stod(match[4]);
+        int low[2], high[2];
+        if (const size_t at = line.find("Monitor ranges ("); at != std::string::npos &&
+            std::sscanf(line.c_str() + line.find("): ", at) + 3, "%d-%d Hz V, %d-%d kHz H", &low[0], &high[0],
+                        &low[1], &high[1]) == 4)
+            reference.ranges = TimingLimits{double(low[1]), double(high[1]), double(low[0]), double(high[0])};
+        // A timing: "1024x768[i]  60.003840 Hz  4:3  48.363 kHz ..."; without
+        // a known formula the kHz are missing.
+        std::istringstream words(line);
+        std::vector<std::string> word{std::istream_iterator<std::string>(words), {}};
+        for (size_t i = 0; i + 2 < word.size(); ++i) {
+            int width = 0, height = 0;
+            char end = 0;
+            if (word[i + 2] != "Hz" || std::sscanf(word[i].c_str(), "%dx%d%c", &width, &height, &end) < 2) continue;
+            reference.largest = std::max(reference.largest, std::pair{width, height});
+            if (i + 5 >= word.size() || word[i + 5] != "kHz") continue;
+            const double hertz = std::stod(word[i + 1]), kilohertz = std::stod(word[i + 4]);
             TimingLimits& span = reference.timingSpan;
             span.horizontalMinKHz = std::min(span.horizontalMinKHz, kilohertz);
             span.horizontalMaxKHz = std::max(span.horizontalMaxKHz, kilohertz);
             span.verticalMinHz = std::min(span.verticalMinHz, hertz);
             span.verticalMaxHz = std::max(span.verticalMaxHz, hertz);
         }
-        if (std::regex_search(line, match, timing) || std::regex_search(line, match, unknownRate))
-            reference.largest = std::max(reference.largest, std::pair{std::stoi(match[1]), std::stoi(match[2])});
     }
     if (reference.name.empty()) {
         char code[8];

@@ -231,6 +231,23 @@ TEST_F(MonitorCommandTest, BadInputIsRefusedAndChangesNothing) {
     EXPECT_EQ(ReadFileText(machine_.folder() / "registry.reg"), registry);
 }
 
+// Values an INF writes over setup's own would cut the monitor off from its
+// class key or rename it; setup's values win.
+TEST_F(MonitorCommandTest, InfCannotRedirectTheDriverLinkOrTheName) {
+    const fs::path file = machine_.scratch() / "redirect.inf";
+    WriteFileText(file,
+                  "[Manufacturer]\nKestrel=Models\n[Models]\nKestrel KM-1=Install\n"
+                  "[Install]\nAddReg=Class\n[Install.HW]\nAddReg=Device\n"
+                  "[Class]\nHKR,,DriverDesc,,\"Another\"\nHKR,\"MODES\\640,480\",Mode1,,\"30-40,50-60\"\n"
+                  "[Device]\nHKR,,Driver,,\"Monitor\\0000\"\n");
+    ASSERT_EQ(Run("monitor import " + file.string() + " 'Kestrel KM-1'").status, 0);
+    MonitorInfo info{};
+    ASSERT_EQ(LoadMonitorInfo(&info), 1);
+    EXPECT_STREQ(info.szDescription, "Kestrel KM-1");
+    EXPECT_STREQ(info.szClassKey, "Monitor\\0001");
+    EXPECT_EQ(info.lHorizontalMax, 40);
+}
+
 TEST_F(MonitorCommandTest, ThisDisplayImportsTheConnectedEdidOrSaysThereIsNone) {
     bool exposed = false;
     std::error_code error;

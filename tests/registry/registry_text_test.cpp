@@ -253,6 +253,8 @@ TEST(RegistryImport, ContinuedHexDataAsWindowsReadsIt) {
         {"\"v\"=hex:11,22,\\\r\n  \\\r\n  33", {}, {}},          // lone backslash inside
         {"\"v\"=hex:11,22\\\r\n  33", {}, {}},                   // backslash not after a comma
         {"\"v\"=hex:11,22,\\\r\n  33,;note\r\n  44", 3, B({0x11, 0x22, 0x33})},  // "  44" is a stray line
+        // The line that ends a continuation is read as a line of its own.
+        {"\"w\"=hex:11,\\\r\n\"v\"=\"x\"", 1, B({'x', 0})},
     });
 }
 

@@ -72,15 +72,21 @@ TEST_F(InputPlayerTest, FrameWaitsCountFromTheStartOfTheScript) {
     EXPECT_EQ(player.DeliverDue(12, start_), std::nullopt);  // 2 frames since the start
     EXPECT_EQ(Taken(), std::vector<UINT>{});
     player.DeliverDue(13, start_);
+    // A typed character is its key going down and up; translating the key makes the character.
     MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(message.wParam, static_cast<WPARAM>('A'));
+    EXPECT_EQ(message.hwnd, window_);
+    TranslateMessage(&message);
     ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, static_cast<UINT>(WM_CHAR));
     EXPECT_EQ(message.wParam, static_cast<WPARAM>('a'));
-    EXPECT_EQ(message.hwnd, window_);
+    EXPECT_EQ(Taken(), std::vector<UINT>{WM_KEYUP});
     player.DeliverDue(14, start_);
     EXPECT_EQ(Taken(), std::vector<UINT>{});  // the second wait is 5 frames from the start, not from the first
     player.DeliverDue(15, start_);
-    EXPECT_EQ(Taken(), std::vector<UINT>{WM_CHAR});
+    EXPECT_EQ(Taken(), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
     EXPECT_TRUE(player.Finished());
 }
 
@@ -90,7 +96,7 @@ TEST_F(InputPlayerTest, MillisecondWaitsFollowOneAnother) {
     EXPECT_EQ(Taken(), std::vector<UINT>{});
     // Noticed late: the next wait still counts from the moment the first ended.
     EXPECT_EQ(player.DeliverDue(0, start_ + 120ms), start_ + 150ms);
-    EXPECT_EQ(Taken(), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(Taken(), (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP}));
     player.DeliverDue(0, start_ + 150ms);
     EXPECT_EQ(Taken(), std::vector<UINT>{WM_CLOSE});
 }
@@ -99,6 +105,8 @@ TEST_F(InputPlayerTest, ClicksLandInTheMiddleOfTheWindow) {
     platform::InputPlayer player(ParseInputScript("click right"), 0, start_);
     player.DeliverDue(0, start_);
     MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_MOUSEMOVE));
     ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(message.message, static_cast<UINT>(WM_RBUTTONDOWN));
     EXPECT_EQ(message.wParam, static_cast<WPARAM>(MK_RBUTTON));

@@ -297,8 +297,8 @@ TEST_F(PaintTest, ShownWindowIsPaintedByUpdateWindow) {
     EXPECT_FALSE(ShowWindow(window, SW_SHOW));  // was hidden
     EXPECT_TRUE(IsWindowVisible(window));
     UpdateWindow(window);
-    // The default procedure's BeginPaint erases the background first.
-    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_SHOWWINDOW, WM_PAINT, WM_ERASEBKGND}));
+    // Shown, it takes the focus; the default procedure's BeginPaint erases the background first.
+    EXPECT_EQ(RecordedNumbers(), (std::vector<UINT>{WM_SHOWWINDOW, WM_SETFOCUS, WM_PAINT, WM_ERASEBKGND}));
     // The default procedure painted it: no further WM_PAINT is pending.
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
