@@ -1,5 +1,6 @@
 // brontar panel: Display Properties with the pages of the registered
-// handlers, headless for now, optionally driven by a script.
+// handlers, in a desktop window where a display is reachable, optionally
+// driven by a script.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,6 +11,7 @@
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "platform/registry/open_keys.h"
+#include "platform/user/input_window.h"
 #include "tools/command.h"
 
 namespace brontar::tools {
@@ -19,8 +21,10 @@ namespace {
 void PrintPanelUsage(std::ostream& out) {
     out << "usage: brontar panel [--script FILE]\n\n"
            "Opens Display Properties with the pages of the registered property-sheet\n"
-           "handlers (the Brontar 3D page after brontar setup). The sheet runs headless:\n"
-           "without a script it closes at once as its close button closes it.\n\n"
+           "handlers (the Brontar 3D page after brontar setup). Where a display is\n"
+           "reachable the sheet shows in a window and waits for the user; headless,\n"
+           "it plays BRONTAR_INPUT (click X Y, key NAME, ...) and then closes as its\n"
+           "close button closes it. With a script, the script plays the user instead.\n\n"
            "Script commands, one a line ('#' starts a comment line):\n"
            "  select ID TEXT   pick the item with that text in combo box ID\n"
            "  slide ID POS     drag trackbar ID to POS\n"
@@ -28,7 +32,8 @@ void PrintPanelUsage(std::ostream& out) {
            "  answer WORD      answer the next message box: yes, no, ok or cancel\n"
            "  apply | ok | cancel   press the sheet's button\n"
            "  tab              leave the page and come back to it\n"
-           "  dump             print every control of the page and the painted texts\n"
+           "  dump             print every control of the page, its rectangle and the painted texts\n"
+           "  shot             write a picture of the sheet (with BRONTAR_CAPTURE)\n"
            "A script that ends without ok or cancel closes the sheet as its close button does.\n";
 }
 
@@ -70,9 +75,13 @@ int RunPanelCommand(const Arguments& args) {
         std::cerr << "brontar panel: " << error.what() << '\n';
         return 1;
     }
+    // A script plays the user; BRONTAR_INPUT is then left to the programs the page starts.
+    const bool scripted = !scriptPath.empty();
+    if (scripted) platform::IgnoreInputScript();
     host::PanelScriptPlayer player(std::move(commands), std::cout, std::cerr);
-    const host::SheetOutcome outcome =
-        host::ShowDisplayProperties([&](HWND sheet) { return player.Step(sheet); }, std::cerr);
+    platform::PropertySheetDriver driver;
+    if (scripted) driver = [&](HWND sheet) { return player.Step(sheet); };
+    const host::SheetOutcome outcome = host::ShowDisplayProperties(driver, std::cerr);
     if (outcome.pagesShown == 0) {
         std::cerr << "brontar panel: no page to show\n";
         return 1;
