@@ -159,13 +159,13 @@ TEST_F(PanelCommandTest, AnsweredQuestionsAndTheRestartRequest) {
 }
 
 // A damaged registry.reg: the page applies what it can (the boot file), but
-// the panel names every value it could not save and fails.
+// the panel names every value it could not save and fails (OK applies).
 TEST_F(PanelCommandTest, UnsavedRegistryValuesAreNamedAndFailTheRun) {
     const fs::path registry = machine_.folder() / "registry.reg";
     std::string text = ReadFileText(registry);
     text.insert(text.find("\r\n[") + 2, "\"broken\"=dword:\r\n");  // a bad line in the middle
     WriteFileText(registry, text);
-    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\napply\nok\n");
+    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nok\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not saved:\n  HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon "
                            "Graphics\\REFRESH_800x600\n"),
@@ -196,7 +196,7 @@ TEST_F(PanelCommandTest, ScriptThatIsNoRegularFileExitsTwo) {
 class BootFileStopTest : public PanelCommandTest {
 protected:
     static constexpr const char* kUserLines = "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET HGI_RGAMMA=9.99\r\n";
-    static constexpr const char* kApply = "select 1036 800 x 600\nselect 1012 75 Hz\napply\nok\n";
+    static constexpr const char* kApply = "select 1036 800 x 600\nselect 1012 75 Hz\nok\n";
 
     void PlaceUserFile() {
         for (const auto& entry : fs::directory_iterator(machine_.driveC()))
