@@ -4,13 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "host/display_properties.h"
 #include "host/panel_script.h"
+#include "machine/file_io.h"
 #include "machine/machine_folder.h"
+#include "platform/registry/open_keys.h"
 #include "platform/user/input_window.h"
 #include "tools/command.h"
 
@@ -56,15 +56,15 @@ int RunPanelCommand(const Arguments& args) {
     }
     std::vector<host::ScriptCommand> commands;
     if (!scriptPath.empty()) {
-        std::ifstream in(scriptPath, std::ios::binary);
-        if (!in) {
-            std::cerr << "brontar panel: cannot read " << scriptPath << '\n';
+        std::string text;
+        try {
+            text = machine::ReadInputFile(scriptPath);
+        } catch (const machine::MachineError& error) {
+            std::cerr << "brontar panel: cannot read " << error.what() << '\n';
             return 2;
         }
-        std::stringstream text;
-        text << in.rdbuf();
         std::string error;
-        if (!host::ParsePanelScript(text.str(), &commands, &error)) {
+        if (!host::ParsePanelScript(text, &commands, &error)) {
             std::cerr << "brontar panel: " << scriptPath << ": " << error << '\n';
             return 2;
         }
@@ -89,6 +89,14 @@ int RunPanelCommand(const Arguments& args) {
     if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
     if (outcome.sheetResult < 0) {
         std::cerr << "brontar panel: the property sheet could not be shown\n";
+        return 1;
+    }
+    // The page carries on when a registry write fails, as it does on Windows;
+    // the user still learns which settings were not saved.
+    const std::vector<std::string> unsaved = platform::UnsavedRegistryChanges();
+    if (!unsaved.empty()) {
+        std::cerr << "brontar panel: these registry values were not saved:\n";
+        for (const std::string& change : unsaved) std::cerr << "  " << change << '\n';
         return 1;
     }
     return player.failed() ? 1 : 0;

@@ -331,7 +331,7 @@ MonitorDescription MonitorInf::Install(const InfModel& model, std::string_view i
         throw MonitorImportError("the install section [" + model.installSection + "] of '" + model.description +
                                  "' is missing");
 
-    const auto lists = [this](const std::vector<Line>& section, std::string_view directive) {
+    const auto lists = [](const std::vector<Line>& section, std::string_view directive) {
         std::vector<std::string> names;
         for (const Line& line : section)
             if (EqualsIgnoreCase(line.key, directive)) names.insert(names.end(), line.fields.begin(), line.fields.end());
