@@ -11,6 +11,7 @@
 #include "platform/user/controls.h"
 #include "platform/user/message_box.h"
 #include "platform/user/text_observer.h"
+#include "platform/user/window_screenshot.h"
 
 namespace brontar::host {
 namespace {
@@ -49,6 +50,22 @@ std::string WindowText(HWND hwnd) {
     char text[512];
     GetWindowTextA(hwnd, text, sizeof text);
     return text;
+}
+
+// Handles what is waiting (the command's posted messages, repaints) without
+// letting the next command in.
+void UpdateSheetPicture(HWND sheet) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (!IsDialogMessageA(sheet, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
 }
 
 }  // namespace
@@ -93,7 +110,7 @@ bool ParsePanelScript(const std::string& text, std::vector<ScriptCommand>* comma
                 return fail("answer takes yes, no, ok or cancel");
             command.text = rest;
         } else if (command.verb == "apply" || command.verb == "ok" || command.verb == "cancel" ||
-                   command.verb == "tab" || command.verb == "dump") {
+                   command.verb == "tab" || command.verb == "dump" || command.verb == "shot") {
             if (!rest.empty()) return fail(command.verb + " takes no arguments");
         } else {
             return fail("unknown command '" + command.verb + "'");
@@ -113,6 +130,9 @@ bool PanelScriptPlayer::Step(HWND sheet) {
         failed_ = true;
         return false;
     }
+    // The picture after the command, once what it changed has been painted.
+    UpdateSheetPicture(sheet);
+    platform::SaveWindowScreenshot(sheet);
     return true;
 }
 
@@ -148,7 +168,7 @@ bool PanelScriptPlayer::Play(HWND sheet, const ScriptCommand& command) {
         platform::LeaveAndReturnToPage(sheet);
         return true;
     }
-    Dump(sheet);
+    if (command.verb == "dump") Dump(sheet);
     return true;
 }
 
@@ -188,6 +208,10 @@ void PanelScriptPlayer::Dump(HWND sheet) {
         }
         RECT rect;
         GetWindowRect(child, &rect);
+        RECT inSheet = rect;
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<LPPOINT>(&inSheet), 2);
+        out_ << " rect=" << inSheet.left << ',' << inSheet.top << ',' << inSheet.right - inSheet.left << ','
+             << inSheet.bottom - inSheet.top;
         MapWindowPoints(nullptr, page, reinterpret_cast<LPPOINT>(&rect), 2);
         std::string painted;
         for (const Drawn& text : drawn) {

@@ -1,5 +1,8 @@
 #include "machine/faults.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdlib>
 #include <map>
@@ -75,6 +78,10 @@ bool FaultRequested(std::string_view operation) {
         if (rule.onlyOnce ? call == rule.firstCall : call >= rule.firstCall) return true;
     }
     return false;
+}
+
+void StopIfRequested(std::string_view operation) {
+    if (FaultRequested(operation)) ::kill(::getpid(), SIGKILL);
 }
 
 void ResetFaults() {

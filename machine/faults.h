@@ -20,6 +20,11 @@ namespace brontar::machine {
 // Counts one call of the operation and tells whether it is to fail.
 bool FaultRequested(std::string_view operation);
 
+// A stop point: when the operation is to fail, the process ends at once as a
+// kill would end it (SIGKILL: no clean-up, no buffers flushed), so a test can
+// stop a writer between any two of its steps.
+void StopIfRequested(std::string_view operation);
+
 // Reads BRONTAR_FAULTS again and clears all call counts (tests that change
 // the variable within one process call this).
 void ResetFaults();

@@ -1,10 +1,10 @@
 #include "machine/hgi1init_calls.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
 #include <string>
 
 #include "machine/file_io.h"
@@ -45,9 +45,16 @@ std::filesystem::path Hgi1InitCallsPath(const std::filesystem::path& machineFold
 void CountHgi1InitCall(const std::filesystem::path& machineFolder, std::string_view function) {
     // The file is updated in place under an exclusive lock, so two processes
     // counting at once lose no call.
-    const int fd = ::open(Hgi1InitCallsPath(machineFolder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Created 0600 so no other user can hold its lock; a lock held past the
+    // limit costs this one count, never a hang.
+    const int fd = OpenLockFile(Hgi1InitCallsPath(machineFolder));
     if (fd < 0) return;
-    ::flock(fd, LOCK_EX);
+    if (!LockWithin(fd)) {
+        std::fprintf(stderr, "hgi1init: %s is locked by another program; this call is not counted\n",
+                     Hgi1InitCallsPath(machineFolder).c_str());
+        ::close(fd);
+        return;
+    }
     std::string text;
     char buffer[4096];
     ssize_t n;

@@ -1,5 +1,6 @@
 #include "machine/install_monitor.h"
 
+#include "machine/default_machine.h"
 #include "machine/file_io.h"
 #include "machine/install_files.h"
 #include "machine/machine_folder.h"
@@ -26,7 +27,7 @@ constexpr const char* kHelperText =
     "The machine answers its calls itself; this file marks it as installed.\r\n";
 
 void InstallMonitorKeys(const fs::path& folder, const MachineIni& ini, std::ostream& out) {
-    const std::string deviceKey = ini.GetOr("monitor", "devicekey", "Enum\\MONITOR\\DEFAULT_MONITOR\\0001");
+    const std::string deviceKey = ini.GetOr("monitor", "devicekey", kDefaultMonitorDeviceKey);
     if (deviceKey.empty()) {
         out << "monitor: no device key in machine.ini, no monitor entries\n";
         return;

@@ -1,5 +1,9 @@
 #include "machine/machine_folder.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
@@ -21,6 +25,27 @@ std::string Environment(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
+// The boot file as the user left it. The settings page rewrites it by moving
+// the old file aside to AUTOEXEC.~$$ and renaming the new one in; a copy found
+// there belongs to a rewrite that was stopped, and it goes back in place when
+// the boot file is missing or is still the untouched default. A default is
+// made only when there is no copy of the user's.
+void RestoreOrCreateBootFile(const fs::path& folder) {
+    const fs::path bootFile = *MapDosPath(folder, "C:\\AUTOEXEC.BAT");
+    const fs::path movedAside = *MapDosPath(folder, "C:\\AUTOEXEC.~$$");
+    struct stat info {};
+    if (::lstat(movedAside.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        CreateFileIfMissing(bootFile, DefaultAutoexecBat());
+        return;
+    }
+    if (::lstat(bootFile.c_str(), &info) != 0) {
+        // renameat2 with RENAME_NOREPLACE: a file that appears meanwhile stays.
+        ::renameat2(AT_FDCWD, movedAside.c_str(), AT_FDCWD, bootFile.c_str(), RENAME_NOREPLACE);
+    } else if (ReadWholeFile(bootFile) == std::optional<std::string>(DefaultAutoexecBat())) {
+        ::rename(movedAside.c_str(), bootFile.c_str());
+    }
+}
+
 }  // namespace
 
 void CreateMachineDefaults(const fs::path& folder) {
@@ -28,12 +53,13 @@ void CreateMachineDefaults(const fs::path& folder) {
     fs::create_directories(folder, ec);
     if (ec) throw MachineError("cannot create machine folder " + folder.string() + ": " + ec.message());
     CreateFileIfMissing(MachineIniPath(folder), DefaultMachineIni());
+    CheckInputFile(MachineIniPath(folder));  // a FIFO or a huge file is refused here, with its name
     CreateFileIfMissing(RegistryFilePath(folder), DefaultRegistryFile());
     // Drive files are found as DOS finds them, in any case: a user's
     // "Autoexec.bat" is the boot file, and no second one is made beside it.
     fs::create_directories(*MapDosPath(folder, "C:\\WINDOWS\\SYSTEM"), ec);
     if (ec) throw MachineError("cannot create drive C: in " + folder.string() + ": " + ec.message());
-    CreateFileIfMissing(*MapDosPath(folder, "C:\\AUTOEXEC.BAT"), DefaultAutoexecBat());
+    RestoreOrCreateBootFile(folder);
 }
 
 fs::path MachineFolderPath() {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <mutex>
 
+#include "machine/default_machine.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 
@@ -152,7 +154,17 @@ MachineIni CurrentMachineIni() {
     static off_t cachedSize = -1;
     static MachineIni cached;
 
-    const std::filesystem::path path = MachineIniPath(EnsureMachineFolder());
+    std::filesystem::path folder;
+    try {
+        folder = EnsureMachineFolder();
+    } catch (const MachineError& error) {
+        // Callers deep inside the platform cannot stop for it: the machine
+        // runs on its defaults, and says so once.
+        static std::once_flag reported;
+        std::call_once(reported, [&] { std::fprintf(stderr, "machine: %s; the defaults are used\n", error.what()); });
+        return MachineIni::Parse(DefaultMachineIni());
+    }
+    const std::filesystem::path path = MachineIniPath(folder);
     struct stat info {};
     const bool present = ::stat(path.c_str(), &info) == 0;
     std::lock_guard lock(mutex);

@@ -43,7 +43,10 @@ std::string WithIniValue(std::string_view text, std::string_view section, std::s
                          std::string_view value);
 
 // machine.ini of the current machine folder (created with defaults when
-// missing), parsed again only when the file changed.
+// missing), parsed again only when the file changed. Never throws: when the
+// folder cannot be set up or machine.ini cannot be read (a FIFO, a folder,
+// past the size limit), the embedded defaults are used and standard error
+// says so once.
 MachineIni CurrentMachineIni();
 
 // Lower-case ASCII copy, for case-insensitive matching of DOS names.

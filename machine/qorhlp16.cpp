@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "machine/default_machine.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
@@ -19,7 +20,7 @@ namespace {
 uint32_t GetMonitorPath16(std::span<const uint16_t> arguments, const FarPointerResolver& resolve) {
     const uint32_t segptr = (uint32_t{arguments[0]} << 16) | arguments[1];
     const uint16_t size = arguments[2];
-    const std::string path = CurrentMachineIni().GetOr("monitor", "devicekey", "");
+    const std::string path = CurrentMachineIni().GetOr("monitor", "devicekey", kDefaultMonitorDeviceKey);
     if (path.empty() || path.size() + 1 > size) return 0;
     char* buffer = static_cast<char*>(resolve(segptr, path.size() + 1));
     if (buffer == nullptr) return 0;

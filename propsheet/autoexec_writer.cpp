@@ -41,36 +41,57 @@ static int MakeSiblingPath(LPCSTR lpszPath, LPCSTR lpszExtension, char* lpszSibl
 }
 
 // A new file beside the target, to be filled and then committed; null (the
-// writer's message shown) when it cannot be created.
+// writer's message shown) when it cannot be created. The commit flag makes
+// the final flush put the bytes on the disk before the file can be renamed
+// into place.
 static FILE* CreateAsideFile(LPCSTR lpszPath, char* lpszAside, LPCSTR lpszWriter) {
     FILE* lpFile = NULL;
     if (MakeSiblingPath(lpszPath, "$$$", lpszAside)) {
         remove(lpszAside);  // left over from an earlier attempt that broke off
-        lpFile = fopen(lpszAside, "w+b");
+        lpFile = fopen(lpszAside, "w+bc");
     }
     if (lpFile == NULL) ShowWriteFailure(lpszPath, lpszWriter);
     return lpFile;
 }
 
-// Closes the filled file and puts it in place of the target. The old file is
-// moved aside first, because a rename never replaces an existing file, and
-// is put back if the new one cannot take its place. On any failure the new
-// file is dropped, the old one stays, and the writer's message is shown.
+// 1 when something is at the path (a file that cannot be opened counts).
+static int FileExists(LPCSTR lpszPath) {
+    FILE* lpFile = fopen(lpszPath, "rb");
+    if (lpFile == NULL) return errno != ENOENT;
+    fclose(lpFile);
+    return 1;
+}
+
+// Moves the file at the path to lpszOld, because a rename never replaces an
+// existing file; 0 when the rewrite must not go on. At every step the user's
+// lines are in the file or in the moved-aside copy, never in neither.
+static int MoveOldFileAside(LPCSTR lpszPath, LPCSTR lpszOld, int* pbMoved) {
+    *pbMoved = 0;
+    if (!FileExists(lpszPath)) {
+        // A moved-aside copy that could not be put back is the only copy
+        // of the user's lines: it stays, and nothing is written.
+        return !FileExists(lpszOld);
+    }
+    // A copy beside a file in place is older than that file (a rewrite
+    // stopped after renaming its new file in), which holds the same lines.
+    if (FileExists(lpszOld) && remove(lpszOld) != 0) return 0;
+    if (rename(lpszPath, lpszOld) != 0) return 0;
+    *pbMoved = 1;
+    return 1;
+}
+
+// Closes the filled file and puts it in place of the target; the old file is
+// moved aside first and put back if the new one cannot take its place. On
+// any failure the new file is dropped, the old one stays, and the writer's
+// message is shown.
 static void CommitAsideFile(FILE* lpFile, int bWritten, LPCSTR lpszAside, LPCSTR lpszPath, LPCSTR lpszWriter) {
     if (fflush(lpFile) != 0 || ferror(lpFile)) bWritten = 0;
     if (fclose(lpFile) != 0) bWritten = 0;
 
     char szOld[MAX_PATH];
     int bOldMoved = 0;
-    if (bWritten && MakeSiblingPath(lpszPath, "~$$", szOld)) {
-        remove(szOld);
-        if (rename(lpszPath, szOld) == 0)
-            bOldMoved = 1;
-        else if (errno != ENOENT)
-            bWritten = 0;  // the old file is there but cannot be moved: keep it
-    } else {
+    if (!bWritten || !MakeSiblingPath(lpszPath, "~$$", szOld) || !MoveOldFileAside(lpszPath, szOld, &bOldMoved))
         bWritten = 0;
-    }
     if (bWritten && rename(lpszAside, lpszPath) == 0) {
         if (bOldMoved) remove(szOld);
         return;

@@ -9,7 +9,12 @@
 char GetBootDrive(void) {
     char szBootDir[256];
     DWORD cch = GetEnvironmentVariableA("winbootdir", szBootDir, sizeof szBootDir);
-    if (cch >= 1 && cch <= 255) return szBootDir[0];
+    // Only a drive letter names the boot drive: any other text would put the
+    // boot file outside the machine's drives.
+    char chDrive = szBootDir[0];
+    if (cch >= 1 && cch <= 255 && szBootDir[1] == ':' &&
+        ((chDrive >= 'A' && chDrive <= 'Z') || (chDrive >= 'a' && chDrive <= 'z')))
+        return chDrive;
     MessageBoxA(NULL, "Failed to read env var", "BAD", MB_OK);
     return 'c';
 }

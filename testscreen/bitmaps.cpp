@@ -77,15 +77,20 @@ static BOOL ReadHeaders(FILE* file, BITMAPHEADERS* lpHeaders)
     return TRUE;
 }
 
-// Reads count bytes at offset; FALSE when the file ends before them.
-static BOOL ReadAt(FILE* file, unsigned long long offset, void* lpBuffer, size_t count)
+// 1 when the file holds count bytes from offset on; nothing is read.
+static BOOL FileHolds(FILE* file, unsigned long long offset, unsigned long long count)
 {
     if (fseek(file, 0, SEEK_END) != 0)
         return FALSE;
     long fileSize = ftell(file);
-    if (fileSize < 0 || offset > (unsigned long long)fileSize || count > (unsigned long long)fileSize - offset)
-        return FALSE;
-    return fseek(file, (long)offset, SEEK_SET) == 0 && fread(lpBuffer, 1, count, file) == count;
+    return fileSize >= 0 && offset <= (unsigned long long)fileSize && count <= (unsigned long long)fileSize - offset;
+}
+
+// Reads count bytes at offset; FALSE when the file ends before them.
+static BOOL ReadAt(FILE* file, unsigned long long offset, void* lpBuffer, size_t count)
+{
+    return FileHolds(file, offset, count) && fseek(file, (long)offset, SEEK_SET) == 0 &&
+           fread(lpBuffer, 1, count, file) == count;
 }
 
 // Reads the palette of a 4- or 8-bit file into 256 texels; entries the file
@@ -107,10 +112,11 @@ static BOOL ReadPalette(FILE* file, const BITMAPHEADERS* lpHeaders, WORD* lpPale
     return TRUE;
 }
 
-// Converts one row of the file into texels.
-static void ConvertRow(const BYTE* lpSource, WORD* lpDest, LONG width, WORD bitCount, const WORD* lpPalette)
+// Converts one row of the file into texels. Offsets are counted in size_t,
+// so no width a file can give overflows them.
+static void ConvertRow(const BYTE* lpSource, WORD* lpDest, size_t width, WORD bitCount, const WORD* lpPalette)
 {
-    for (LONG x = 0; x < width; x++) {
+    for (size_t x = 0; x < width; x++) {
         switch (bitCount) {
         case 4: {
             // Two pixels a byte, the left one in the high nibble.
@@ -130,6 +136,7 @@ static void ConvertRow(const BYTE* lpSource, WORD* lpDest, LONG width, WORD bitC
         }
     }
 }
+
 
 // Reads a 4-, 8-, 16- or 24-bit bitmap file into a 16-bit image; no pixels on any failure.
 void LoadBitmapFile(LPCSTR lpszPath, BITMAP* lpImage)
@@ -158,10 +165,15 @@ void LoadBitmapFile(LPCSTR lpszPath, BITMAP* lpImage)
     if (ok) {
         destStride = RowStride(headers.width, 16);
         sourceStride = RowStride(headers.width, headers.bitCount);
-        lpImage->bmWidthBytes = (LONG)destStride;
-        ok = destStride * (unsigned long long)headers.height <= LARGEST_BUFFER &&
+        // The image's stride is a LONG (bmWidthBytes), and so is a texture's pitch.
+        ok = destStride <= 0x7FFFFFFFull &&
+             destStride * (unsigned long long)headers.height <= LARGEST_BUFFER &&
              sourceStride * (unsigned long long)headers.height <= LARGEST_BUFFER;
+        lpImage->bmWidthBytes = ok ? (LONG)destStride : 0;
     }
+    // Nothing is allocated for pixels the file does not hold.
+    if (ok)
+        ok = FileHolds(file, headers.pixelOffset, sourceStride * (unsigned long long)headers.height);
     if (ok && headers.bitCount <= 8)
         ok = ReadPalette(file, &headers, palette);
     if (ok) {
@@ -177,7 +189,7 @@ void LoadBitmapFile(LPCSTR lpszPath, BITMAP* lpImage)
         // Rows keep their file order: a bottom-up file stays bottom-up.
         for (LONG y = 0; y < headers.height; y++)
             ConvertRow(lpSource + (size_t)y * sourceStride, (WORD*)((BYTE*)lpPixels + (size_t)y * destStride),
-                       headers.width, headers.bitCount, palette);
+                       (size_t)headers.width, headers.bitCount, palette);
         lpImage->bmBits = lpPixels;
     }
     free(lpSource);
@@ -248,7 +260,14 @@ int CreateTextureFromBitmap(TestScreenState* lpState, BITMAP* lpImage, LPDIRECTD
     ddsd.ddsCaps.dwCaps = DDSCAPS_SYSTEMMEMORY | DDSCAPS_TEXTURE;
     ddsd.dwWidth = (DWORD)lpImage->bmWidth;
     ddsd.dwHeight = (DWORD)lpImage->bmHeight;
-    ddsd.lPitch = lpImage->bmWidth * (lpImage->bmBitsPixel / 8);
+    // In 64 bits: a wide image must not wrap the pitch round to a small number.
+    unsigned long long pitch = (unsigned long long)(DWORD)lpImage->bmWidth * (lpImage->bmBitsPixel / 8);
+    if (lpImage->bmWidth <= 0 || lpImage->bmHeight <= 0 || pitch > 0x7FFFFFFFull) {
+        *lplpSurface = NULL;
+        ReportError(ErrorText(DDERR_INVALIDPARAMS), "Could not CreateSurface on lpSrcTexture");
+        return 0;
+    }
+    ddsd.lPitch = (LONG)pitch;
     ddsd.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
     ddsd.ddpfPixelFormat.dwFlags = DDPF_RGB;
     ddsd.ddpfPixelFormat.dwRGBBitCount = 16;

@@ -1,6 +1,8 @@
 // brontar: the user's entry point to the simulated Brontar 3D machine.
 #include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string_view>
 
 #include "tools/command.h"
@@ -42,8 +44,21 @@ int main(int argc, char** argv) {
         PrintUsage(std::cout);
         return 0;
     }
-    for (const Subcommand& command : kSubcommands)
-        if (command.name == name) return command.run(brontar::tools::Arguments(argv + 2, argv + argc));
+    for (const Subcommand& command : kSubcommands) {
+        if (command.name != name) continue;
+        // Commands report their own failures; anything that gets past them
+        // still ends as a message and a failure status, never as an abort.
+        try {
+            return command.run(brontar::tools::Arguments(argv + 2, argv + argc));
+        } catch (const std::bad_alloc&) {
+            std::cerr << "brontar " << name << ": out of memory\n";
+        } catch (const std::exception& error) {
+            std::cerr << "brontar " << name << ": " << error.what() << '\n';
+        } catch (...) {
+            std::cerr << "brontar " << name << ": unexpected failure\n";
+        }
+        return 1;
+    }
     std::cerr << "brontar: unknown command '" << name << "'\n";
     PrintUsage(std::cerr);
     return 2;

@@ -3,10 +3,11 @@
 #include <glob.h>
 
 #include <charconv>
-#include <fstream>
 #include <iostream>
 #include <string>
 
+#include "machine/default_machine.h"
+#include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
 #include "machine/monitor/edid.h"
@@ -87,20 +88,22 @@ int PrintAttachedMonitor(const fs::path& folder) {
                   << Limits(limits.wHorizontalMin, limits.wHorizontalMax, limits.wVerticalMin, limits.wVerticalMax)
                   << '\n';
     }
-    const std::string deviceKey = machine::CurrentMachineIni().GetOr("monitor", "devicekey", "");
+    const std::string deviceKey = machine::CurrentMachineIni().GetOr("monitor", "devicekey", machine::kDefaultMonitorDeviceKey);
     std::cout << "source:             " << monitor::MonitorSource(folder, deviceKey) << '\n';
     return 0;
 }
 
 // The file's bytes; MonitorImportError when it cannot be read or is too large.
+// Only a regular file is read: a FIFO or a device is refused, not waited on.
 std::string ReadInput(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in || fs::is_directory(path)) throw monitor::MonitorImportError("cannot be read");
-    std::string bytes(kMaxFileBytes + 1, '\0');
-    in.read(bytes.data(), kMaxFileBytes + 1);
-    if (in.bad()) throw monitor::MonitorImportError("cannot be read");
-    if (in.gcount() > kMaxFileBytes) throw monitor::MonitorImportError("larger than any EDID or monitor INF");
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    std::string bytes;
+    try {
+        bytes = machine::ReadInputFile(path);
+    } catch (const machine::MachineError&) {
+        throw monitor::MonitorImportError("cannot be read");
+    }
+    if (bytes.size() > static_cast<size_t>(kMaxFileBytes))
+        throw monitor::MonitorImportError("larger than any EDID or monitor INF");
     return bytes;
 }
 

@@ -1,15 +1,17 @@
 // brontar panel: Display Properties with the pages of the registered
-// handlers, headless for now, optionally driven by a script.
+// handlers, in a desktop window where a display is reachable, optionally
+// driven by a script.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "host/display_properties.h"
 #include "host/panel_script.h"
+#include "machine/file_io.h"
 #include "machine/machine_folder.h"
+#include "platform/registry/open_keys.h"
+#include "platform/user/input_window.h"
 #include "tools/command.h"
 
 namespace brontar::tools {
@@ -19,8 +21,10 @@ namespace {
 void PrintPanelUsage(std::ostream& out) {
     out << "usage: brontar panel [--script FILE]\n\n"
            "Opens Display Properties with the pages of the registered property-sheet\n"
-           "handlers (the Brontar 3D page after brontar setup). The sheet runs headless:\n"
-           "without a script it closes at once as its close button closes it.\n\n"
+           "handlers (the Brontar 3D page after brontar setup). Where a display is\n"
+           "reachable the sheet shows in a window and waits for the user; headless,\n"
+           "it plays BRONTAR_INPUT (click X Y, key NAME, ...) and then closes as its\n"
+           "close button closes it. With a script, the script plays the user instead.\n\n"
            "Script commands, one a line ('#' starts a comment line):\n"
            "  select ID TEXT   pick the item with that text in combo box ID\n"
            "  slide ID POS     drag trackbar ID to POS\n"
@@ -28,7 +32,8 @@ void PrintPanelUsage(std::ostream& out) {
            "  answer WORD      answer the next message box: yes, no, ok or cancel\n"
            "  apply | ok | cancel   press the sheet's button\n"
            "  tab              leave the page and come back to it\n"
-           "  dump             print every control of the page and the painted texts\n"
+           "  dump             print every control of the page, its rectangle and the painted texts\n"
+           "  shot             write a picture of the sheet (with BRONTAR_CAPTURE)\n"
            "A script that ends without ok or cancel closes the sheet as its close button does.\n";
 }
 
@@ -51,15 +56,15 @@ int RunPanelCommand(const Arguments& args) {
     }
     std::vector<host::ScriptCommand> commands;
     if (!scriptPath.empty()) {
-        std::ifstream in(scriptPath, std::ios::binary);
-        if (!in) {
-            std::cerr << "brontar panel: cannot read " << scriptPath << '\n';
+        std::string text;
+        try {
+            text = machine::ReadInputFile(scriptPath);
+        } catch (const machine::MachineError& error) {
+            std::cerr << "brontar panel: cannot read " << error.what() << '\n';
             return 2;
         }
-        std::stringstream text;
-        text << in.rdbuf();
         std::string error;
-        if (!host::ParsePanelScript(text.str(), &commands, &error)) {
+        if (!host::ParsePanelScript(text, &commands, &error)) {
             std::cerr << "brontar panel: " << scriptPath << ": " << error << '\n';
             return 2;
         }
@@ -70,9 +75,13 @@ int RunPanelCommand(const Arguments& args) {
         std::cerr << "brontar panel: " << error.what() << '\n';
         return 1;
     }
+    // A script plays the user; BRONTAR_INPUT is then left to the programs the page starts.
+    const bool scripted = !scriptPath.empty();
+    if (scripted) platform::IgnoreInputScript();
     host::PanelScriptPlayer player(std::move(commands), std::cout, std::cerr);
-    const host::SheetOutcome outcome =
-        host::ShowDisplayProperties([&](HWND sheet) { return player.Step(sheet); }, std::cerr);
+    platform::PropertySheetDriver driver;
+    if (scripted) driver = [&](HWND sheet) { return player.Step(sheet); };
+    const host::SheetOutcome outcome = host::ShowDisplayProperties(driver, std::cerr);
     if (outcome.pagesShown == 0) {
         std::cerr << "brontar panel: no page to show\n";
         return 1;
@@ -80,6 +89,14 @@ int RunPanelCommand(const Arguments& args) {
     if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
     if (outcome.sheetResult < 0) {
         std::cerr << "brontar panel: the property sheet could not be shown\n";
+        return 1;
+    }
+    // The page carries on when a registry write fails, as it does on Windows;
+    // the user still learns which settings were not saved.
+    const std::vector<std::string> unsaved = platform::UnsavedRegistryChanges();
+    if (!unsaved.empty()) {
+        std::cerr << "brontar panel: these registry values were not saved:\n";
+        for (const std::string& change : unsaved) std::cerr << "  " << change << '\n';
         return 1;
     }
     return player.failed() ? 1 : 0;

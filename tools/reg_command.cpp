@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "machine/dos_path.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/registry/registry_store.h"
@@ -51,6 +52,8 @@ constexpr std::string_view kUsage =
     "  /y        (export) overwrite FILE without asking\n"
     "add without /v or /ve sets the default value (an empty REG_SZ without /d).\n"
     "\n"
+    "FILE is a path of this system, or a DOS path (C:\\OUT.REG) of a file in the\n"
+    "machine's drives.\n"
     "export writes what Windows' reg export writes: \"Windows Registry Editor\n"
     "Version 5.00\", UTF-16LE with a byte-order mark, values in creation order.\n"
     "regedit /e writes REGEDIT4 (the whole registry without KEY), for Windows 95.\n"
@@ -256,8 +259,28 @@ std::string DataText(const mr::RegistryValue& value) {
     return HexDigits(data);
 }
 
+// The text as it can go to a terminal: control characters (C0, DEL and the
+// UTF-8 forms of C1, which terminals obey as commands) each become '?', as a
+// console that cannot show a character shows it. The stored bytes stay as
+// they are.
+std::string Printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += '?';
+            ++i;
+        } else {
+            out += byte < 0x20 || byte == 0x7F ? '?' : text[i];
+        }
+    }
+    return out;
+}
+
 void PrintValue(const mr::RegistryValue& value) {
-    std::cout << "    " << ShownName(value.name) << "    " << TypeName(value.type) << "    " << DataText(value)
+    std::cout << "    " << Printable(ShownName(value.name)) << "    " << TypeName(value.type) << "    " << Printable(DataText(value))
               << '\n';
 }
 
@@ -269,7 +292,7 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
     size_t printed = 0;
     const mr::RegistryValue* single = only ? key.FindValue(*only) : nullptr;
     if (recurse ? (!only || single != nullptr) : (only || !key.Values().empty())) {
-        std::cout << path << '\n';
+        std::cout << Printable(path) << '\n';
         if (single != nullptr) {
             PrintValue(*single);
             ++printed;
@@ -286,7 +309,7 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
         if (recurse)
             printed += PrintKey(*child, childPath, only, true);
         else
-            std::cout << childPath << '\n';
+            std::cout << Printable(childPath) << '\n';
     }
     return printed;
 }
@@ -483,6 +506,17 @@ int Delete(const Options& options) {
     return 0;
 }
 
+// A FILE argument: a DOS path (a drive letter and a colon, or a leading
+// backslash for the boot drive) names a file in the machine's drives, as reg
+// does on Windows; any other text is a path of this system.
+std::filesystem::path FileArgument(const std::string& argument) {
+    if (machine::IsDosPath(argument)) {
+        machine::EnsureMachineFolder();
+        if (auto mapped = machine::MapDosPath(argument)) return *mapped;
+    }
+    return argument;
+}
+
 // The values (and with recurse the subkeys) of source go below destination;
 // values the user chose to keep are left out.
 struct CopyPlan {
@@ -544,7 +578,7 @@ int Copy(const Options& options) {
 
 int Export(const Options& options) {
     const auto components = KeyComponents("export", options.positionals[0]);
-    const std::filesystem::path file = options.positionals[1];
+    const std::filesystem::path file = FileArgument(options.positionals[1]);
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
     const mr::RegistryTree& tree = ReadTree(snapshot);
     const mr::RegistryKey* key = tree.FindKey(components);
@@ -566,10 +600,20 @@ int Export(const Options& options) {
 // Reads a .reg file and applies it in one write of the registry; skipped lines
 // are reported on standard error. Nothing when the file could not be opened
 // or its header is not one the registry editor reads.
-std::optional<mr::ImportOutcome> ImportFile(const std::string& file) {
-    const auto bytes = machine::ReadWholeFile(file);
-    if (!bytes) return std::nullopt;
-    const std::string text = mr::DecodeRegistryFileBytes(*bytes);
+// A file that is there but refused (a folder, a FIFO, past the size limit)
+// has its reason in refusal.
+std::optional<mr::ImportOutcome> ImportFile(const std::string& file, std::string& refusal) {
+    std::string bytes;
+    try {
+        const std::filesystem::path path = FileArgument(file);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) return std::nullopt;
+        bytes = machine::ReadInputFile(path);
+    } catch (const machine::MachineError& error) {
+        refusal = error.what();
+        return std::nullopt;
+    }
+    const std::string text = mr::DecodeRegistryFileBytes(bytes);
     mr::ImportOutcome outcome;
     mr::EditRegistry(machine::EnsureMachineFolder(), [&](mr::RegistryTree& tree) {
         outcome = mr::ImportRegistryText(text, tree);
@@ -581,9 +625,11 @@ std::optional<mr::ImportOutcome> ImportFile(const std::string& file) {
 
 int Import(const Options& options) {
     const std::string& file = options.positionals[0];
-    const auto outcome = ImportFile(file);
+    std::string refusal;
+    const auto outcome = ImportFile(file, refusal);
     if (!outcome) {
         std::cerr << "ERROR: Error opening the file. There may be a disk or file system error.\n";
+        if (!refusal.empty()) std::cerr << "ERROR: " << refusal << '\n';
         return 1;
     }
     if (!outcome->read) {
@@ -634,11 +680,13 @@ int RunRegCommand(const Arguments& args) {
 int RunRegeditCommand(const Arguments& args) {
     try {
         if (args.size() == 1 && !IsHelp(args[0])) {
-            const auto outcome = ImportFile(args[0]);
+            std::string refusal;
+            const auto outcome = ImportFile(args[0], refusal);
             if (!outcome || !outcome->read) {
                 std::cerr << "Cannot import " << args[0]
                           << (outcome ? ": The specified file is not a registry script.\n"
                                       : ": Error opening the file. There may be a disk or file system error.\n");
+                if (!refusal.empty()) std::cerr << refusal << '\n';
                 return 1;
             }
             std::cout << "Information in " << args[0] << " has been successfully entered into the registry.\n";
@@ -659,7 +707,7 @@ int RunRegeditCommand(const Arguments& args) {
                 }
                 text = mr::SerialiseRegistryKey(*key, DisplayPath(tree, components));
             }
-            machine::WriteFileAtomically(args[1], text);
+            machine::WriteFileAtomically(FileArgument(args[1]), text);
             return 0;
         }
     } catch (const SyntaxError&) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "machine/display/display_input.h"
@@ -14,15 +16,22 @@ namespace brontar::machine {
 
 namespace {
 
-struct WindowState {
-    std::mutex mutex;
-    bool decided = false;
-    bool wanted = false;          // presented frames go to a window
+// One desktop window: the board's (key 0) or one showing a program's window.
+struct ShownWindow {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    int width = 0;
+    int width = 0;   // the picture's size (1x)
     int height = 0;
+    int scale = 1;   // the window shows each pixel as scale x scale
+    std::string title;
+};
+
+struct WindowState {
+    std::mutex mutex;
+    bool decided = false;
+    bool wanted = false;          // windows are shown at all
+    std::map<uint64_t, ShownWindow> windows;
 };
 
 WindowState& State() {
@@ -35,12 +44,16 @@ void ReportProblem(const char* what) { std::fprintf(stderr, "brontar: display: %
 // Starts the video system; false when it cannot run or runs without a real
 // display (the dummy and offscreen drivers draw nowhere).
 bool StartVideo() {
+    // Closing a window is that window's close button, not a request to quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    // Whole-factor scaling keeps pixels sharp.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     return true;
 }
 
@@ -55,39 +68,74 @@ bool DecideWanted() {
     return started;
 }
 
-void DestroyWindowLocked(WindowState& state) {
-    if (state.texture != nullptr) SDL_DestroyTexture(state.texture);
-    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
-    if (state.window != nullptr) SDL_DestroyWindow(state.window);
-    state.texture = nullptr;
-    state.renderer = nullptr;
-    state.window = nullptr;
-    state.width = state.height = 0;
+void DestroyShown(ShownWindow& shown) {
+    if (shown.texture != nullptr) SDL_DestroyTexture(shown.texture);
+    if (shown.renderer != nullptr) SDL_DestroyRenderer(shown.renderer);
+    if (shown.window != nullptr) SDL_DestroyWindow(shown.window);
+    shown = ShownWindow{};
 }
 
-// Opens the window at the frame's size, or resizes it and its texture.
-bool PrepareWindowLocked(WindowState& state, int width, int height) {
-    if (state.window != nullptr && state.width == width && state.height == height) return true;
-    if (state.window == nullptr) {
-        state.window = SDL_CreateWindow("Brontar 3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
-        if (state.window == nullptr) return false;
-        state.renderer = SDL_CreateRenderer(state.window, -1, 0);
-        if (state.renderer == nullptr) {
-            DestroyWindowLocked(state);
+// Programs' windows are doubled where they would be small on the screen
+// (under a fifth of its height); the board's picture always shows 1:1.
+int ScaleFor(uint64_t key, int height) {
+    SDL_DisplayMode mode;
+    if (key == 0 || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 1;
+    return height * 5 < mode.h ? 2 : 1;
+}
+
+// Opens the window at the picture's size, or resizes it and its texture.
+// The software renderer copies pixels exactly, so the screen shows the
+// picture as it was made.
+bool PrepareWindowLocked(uint64_t key, ShownWindow& shown, const char* title, int width, int height) {
+    if (shown.window != nullptr && shown.width == width && shown.height == height) return true;
+    if (shown.window == nullptr) {
+        shown.scale = ScaleFor(key, height);
+        shown.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * shown.scale,
+                                        height * shown.scale, 0);
+        if (shown.window == nullptr) return false;
+        shown.title = title;
+        shown.renderer = SDL_CreateRenderer(shown.window, -1, SDL_RENDERER_SOFTWARE);
+        if (shown.renderer == nullptr) {
+            DestroyShown(shown);
             return false;
         }
     } else {
-        SDL_SetWindowSize(state.window, width, height);
-        SDL_DestroyTexture(state.texture);
+        SDL_SetWindowSize(shown.window, width * shown.scale, height * shown.scale);
+        SDL_DestroyTexture(shown.texture);
     }
-    state.texture = SDL_CreateTexture(state.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (state.texture == nullptr) {
-        DestroyWindowLocked(state);
+    shown.texture = SDL_CreateTexture(shown.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (shown.texture == nullptr) {
+        DestroyShown(shown);
         return false;
     }
-    state.width = width;
-    state.height = height;
+    shown.width = width;
+    shown.height = height;
     return true;
+}
+
+bool ShowLocked(WindowState& state, uint64_t key, const char* title, const uint32_t* pixels, int width, int height) {
+    ShownWindow& shown = state.windows[key];
+    if (!PrepareWindowLocked(key, shown, title, width, height)) {
+        state.windows.erase(key);
+        return false;
+    }
+    if (shown.title != title) {
+        SDL_SetWindowTitle(shown.window, title);
+        shown.title = title;
+    }
+    SDL_UpdateTexture(shown.texture, nullptr, pixels, width * 4);
+    SDL_RenderCopy(shown.renderer, shown.texture, nullptr, nullptr);
+    SDL_RenderPresent(shown.renderer);
+    return true;
+}
+
+// The key and scale of the window an event belongs to.
+std::pair<uint64_t, int> WindowOfEvent(Uint32 windowId) {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    for (const auto& [key, shown] : state.windows)
+        if (shown.window != nullptr && SDL_GetWindowID(shown.window) == windowId) return {key, shown.scale};
+    return {0, 1};
 }
 
 // The PC keyboard's virtual-key number of an SDL key; 0 for keys the
@@ -133,25 +181,58 @@ int VirtualKey(SDL_Keycode key) {
     }
 }
 
+// The screen lost a window's pixels (it was just mapped, or uncovered): the
+// last picture goes up again.
+void ShowAgain(Uint32 windowId) {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    for (auto& [key, shown] : state.windows) {
+        if (shown.window == nullptr || SDL_GetWindowID(shown.window) != windowId) continue;
+        SDL_RenderCopy(shown.renderer, shown.texture, nullptr, nullptr);
+        SDL_RenderPresent(shown.renderer);
+    }
+}
+
+std::vector<uint64_t> ShownKeys() {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    std::vector<uint64_t> keys;
+    for (const auto& entry : state.windows) keys.push_back(entry.first);
+    return keys;
+}
+
+// Pointer positions are divided back to the picture's pixels.
 void Translate(const SDL_Event& event, std::vector<DisplayInputEvent>& out) {
     using Kind = DisplayInputEvent::Kind;
     switch (event.type) {
-        case SDL_QUIT: out.push_back({Kind::Close}); break;
+        case SDL_QUIT:  // an interrupt, or the last window closed: every window is closed
+            for (uint64_t key : ShownKeys()) out.push_back({Kind::Close, 0, false, 0, 0, key});
+            break;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({Kind::Close});
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                out.push_back({Kind::Close, 0, false, 0, 0, WindowOfEvent(event.window.windowID).first});
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN)
+                ShowAgain(event.window.windowID);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             if (int key = VirtualKey(event.key.keysym.sym))
-                out.push_back({event.type == SDL_KEYDOWN ? Kind::KeyDown : Kind::KeyUp, key});
+                out.push_back({event.type == SDL_KEYDOWN ? Kind::KeyDown : Kind::KeyUp, key, false, 0, 0,
+                               WindowOfEvent(event.key.windowID).first});
             break;
-        case SDL_MOUSEMOTION: out.push_back({Kind::PointerMove, 0, false, event.motion.x, event.motion.y}); break;
+        case SDL_MOUSEMOTION: {
+            auto [key, scale] = WindowOfEvent(event.motion.windowID);
+            out.push_back({Kind::PointerMove, 0, false, event.motion.x / scale, event.motion.y / scale, key});
+            break;
+        }
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            if (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_RIGHT)
-                out.push_back({event.type == SDL_MOUSEBUTTONDOWN ? Kind::ButtonDown : Kind::ButtonUp, 0,
-                               event.button.button == SDL_BUTTON_RIGHT, event.button.x, event.button.y});
+        case SDL_MOUSEBUTTONUP: {
+            if (event.button.button != SDL_BUTTON_LEFT && event.button.button != SDL_BUTTON_RIGHT) break;
+            auto [key, scale] = WindowOfEvent(event.button.windowID);
+            out.push_back({event.type == SDL_MOUSEBUTTONDOWN ? Kind::ButtonDown : Kind::ButtonUp, 0,
+                           event.button.button == SDL_BUTTON_RIGHT, event.button.x / scale, event.button.y / scale, key});
             break;
+        }
         default: break;
     }
 }
@@ -172,27 +253,47 @@ bool ShowInDisplayWindow(const uint32_t* pixels, int width, int height) {
     if (!DisplayWindowWanted()) return false;
     WindowState& state = State();
     std::lock_guard lock(state.mutex);
-    if (!PrepareWindowLocked(state, width, height)) {
+    if (!ShowLocked(state, 0, "Brontar 3D", pixels, width, height)) {
         ReportProblem("the display window cannot be opened; frames are not shown");
         state.wanted = false;
         return false;
     }
-    SDL_UpdateTexture(state.texture, nullptr, pixels, width * 4);
-    SDL_RenderCopy(state.renderer, state.texture, nullptr, nullptr);
-    SDL_RenderPresent(state.renderer);
     return true;
 }
 
-void CloseDisplayWindow() {
+void CloseDisplayWindow() { CloseDesktopWindow(0); }
+
+bool ShowDesktopWindow(uint64_t key, const std::string& title, const RgbPicture& picture) {
+    if (key == 0 || picture.width <= 0 || picture.height <= 0 || !DisplayWindowWanted()) return false;
+    std::vector<uint32_t> pixels(static_cast<size_t>(picture.width) * picture.height);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = (uint32_t{picture.rgb[3 * i]} << 16) | (uint32_t{picture.rgb[3 * i + 1]} << 8) | picture.rgb[3 * i + 2];
     WindowState& state = State();
     std::lock_guard lock(state.mutex);
-    DestroyWindowLocked(state);
+    if (ShowLocked(state, key, title.c_str(), pixels.data(), picture.width, picture.height)) return true;
+    ReportProblem("a desktop window cannot be opened; the program's window is not shown");
+    return false;
+}
+
+void CloseDesktopWindow(uint64_t key) {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    auto found = state.windows.find(key);
+    if (found == state.windows.end()) return;
+    DestroyShown(found->second);
+    state.windows.erase(found);
+}
+
+bool DesktopWindowShown(uint64_t key) {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.windows.count(key) != 0;
 }
 
 bool DisplayWindowOpen() {
     WindowState& state = State();
     std::lock_guard lock(state.mutex);
-    return state.window != nullptr;
+    return !state.windows.empty();
 }
 
 std::vector<DisplayInputEvent> TakeDisplayInput(int timeoutMs) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "machine/display/presentation.h"
 
 namespace brontar::machine {
 
@@ -18,5 +21,13 @@ bool ShowInDisplayWindow(const uint32_t* pixels, int width, int height);
 
 // Closes the window if it is open.
 void CloseDisplayWindow();
+
+// The desktop windows of programs' top-level windows, each known by a key
+// (non-zero) the caller chooses: shows the picture with the title, opening
+// the window (doubled where the picture is under a fifth of the screen's
+// height) or resizing it first. False when no window can be shown.
+bool ShowDesktopWindow(uint64_t key, const std::string& title, const RgbPicture& picture);
+void CloseDesktopWindow(uint64_t key);
+bool DesktopWindowShown(uint64_t key);
 
 }  // namespace brontar::machine

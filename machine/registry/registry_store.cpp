@@ -12,6 +12,7 @@
 #include <map>
 
 #include "machine/faults.h"
+#include "machine/file_io.h"
 #include "machine/machine_folder.h"
 
 namespace brontar::machine::registry {
@@ -48,12 +49,12 @@ class FileLock {
 public:
     explicit FileLock(const fs::path& registryFile) {
         const fs::path lockFile = registryFile.string() + ".lock";
-        fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        fd_ = OpenLockFile(lockFile);
         if (fd_ < 0) ThrowSystemError("cannot open the registry lock", lockFile);
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno == EINTR) continue;
+        if (!LockWithin(fd_)) {
             const int error = errno;
             ::close(fd_);
+            if (error == EWOULDBLOCK) throw MachineError("the registry is locked by another program");
             errno = error;
             ThrowSystemError("cannot lock", lockFile);
         }
@@ -108,9 +109,8 @@ timespec NextModificationTime(const RegistryStore::FileIdentity& previous) {
 // Returns the new file's identity; throws MachineError, the file untouched.
 RegistryStore::FileIdentity ReplaceFile(const fs::path& file, std::string_view text,
                                         const RegistryStore::FileIdentity& previous) {
-    const fs::path temporary = file.string() + std::string(kWritingSuffix) + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) ThrowSystemError("cannot create a file beside", file);
+    fs::path temporary;
+    const int fd = CreateFileBeside(file, kWritingSuffix, 0644, temporary);
     const auto fail = [&](const char* what) {
         const int error = errno;
         ::close(fd);
@@ -118,6 +118,7 @@ RegistryStore::FileIdentity ReplaceFile(const fs::path& file, std::string_view t
         errno = error;
         ThrowSystemError(what, file);
     };
+    TakeOverModeAndOwner(fd, file);
     const size_t chunkSize = TestHooks().chunkSize != 0 ? TestHooks().chunkSize : kDefaultChunkSize;
     size_t written = 0;
     for (size_t index = 0; written < text.size(); ++index) {
@@ -179,13 +180,22 @@ void RegistryStore::RefreshLocked() {
 void RegistryStore::LoadLocked() {
     auto content = std::make_shared<RegistryContent>();
     FileIdentity identity;
-    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO put in the file's place is refused, not waited on.
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) content->problems.push_back({0, std::string("cannot open: ") + std::strerror(errno)});
     } else {
         // The identity comes from the open file, so it names exactly the bytes read.
         struct stat status{};
         bool readable = ::fstat(fd, &status) == 0;
+        if (readable && !S_ISREG(status.st_mode)) {
+            content->problems.push_back({0, "is not a regular file"});
+            readable = false;
+        } else if (readable && static_cast<uint64_t>(status.st_size) > kLargestInputFile) {
+            content->problems.push_back({0, "is larger than " + std::to_string(kLargestInputFile >> 20) +
+                                                " MiB, the limit for a registry file"});
+            readable = false;
+        }
         if (readable) {
             identity = IdentityOf(status);
             content->text.resize(static_cast<size_t>(status.st_size));
@@ -197,7 +207,8 @@ void RegistryStore::LoadLocked() {
                 else done += static_cast<size_t>(count);
             }
         }
-        if (!readable) content->problems.push_back({0, std::string("cannot read: ") + std::strerror(errno)});
+        if (!readable && content->problems.empty())
+            content->problems.push_back({0, std::string("cannot read: ") + std::strerror(errno)});
         ::close(fd);
         if (readable) content->problems = ApplyRegistryText(DecodeRegistryFileBytes(content->text), content->tree);
     }

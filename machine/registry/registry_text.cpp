@@ -266,9 +266,15 @@ std::optional<std::vector<std::string>> FileKeyPath(std::string_view path, Parse
             auto components = SplitKeyPath(path);
             for (size_t i = 1; components && i < components->size(); ++i)
                 if (!IsStorableKeyName((*components)[i])) {
-                    error = "key name cannot be stored";
+                    error = (*components)[i].size() > kLongestKeyName
+                                ? "key name longer than " + std::to_string(kLongestKeyName) + " characters"
+                                : "key name cannot be stored";
                     return std::nullopt;
                 }
+            if (components && components->size() > kDeepestKey) {
+                error = "key deeper than " + std::to_string(kDeepestKey) + " levels";
+                return std::nullopt;
+            }
             return components;
         }
     error = "the root key is not HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT";
@@ -504,19 +510,29 @@ void AppendValueLine(std::string& out, const RegistryValue& value, WriteForm for
     out += "\r\n";
 }
 
-void AppendKey(std::string& out, const RegistryKey& key, std::string& path, bool withSection, WriteForm form) {
-    if (withSection) {
-        out += "\r\n[";
-        out += path;
-        out += "]\r\n";
-        for (const RegistryValue& value : key.Values()) AppendValueLine(out, value, form);
-    }
-    for (const auto& [folded, child] : key.Subkeys()) {
-        const size_t length = path.size();
-        path += '\\';
-        path += child->Name();
-        AppendKey(out, *child, path, true, form);
-        path.resize(length);
+// The key's section (when asked for) and those of all keys below it, in
+// name order, parents first. Walked with a stack of its own, so the depth of
+// the tree never reaches the call stack.
+void AppendKey(std::string& out, const RegistryKey& key, const std::string& path, bool withSection, WriteForm form) {
+    struct Pending {
+        const RegistryKey* key;
+        std::string path;
+        bool withSection;
+    };
+    std::vector<Pending> pending{{&key, path, withSection}};
+    while (!pending.empty()) {
+        Pending next = std::move(pending.back());
+        pending.pop_back();
+        if (next.withSection) {
+            out += "\r\n[";
+            out += next.path;
+            out += "]\r\n";
+            for (const RegistryValue& value : next.key->Values()) AppendValueLine(out, value, form);
+        }
+        // Pushed last to first, so the first subkey comes out next.
+        const auto& subkeys = next.key->Subkeys();
+        for (auto child = subkeys.rbegin(); child != subkeys.rend(); ++child)
+            pending.push_back({child->second.get(), next.path + '\\' + child->second->Name(), true});
     }
 }
 
@@ -564,8 +580,7 @@ std::string SerialiseRegistry(const RegistryTree& tree) {
     std::string out(kRegedit4Header);
     out += "\r\n";
     for (const auto& [folded, root] : tree.Top().Subkeys()) {
-        std::string path = root->Name();
-        AppendKey(out, *root, path, !root->Values().empty(), WriteForm::Exact);
+        AppendKey(out, *root, root->Name(), !root->Values().empty(), WriteForm::Exact);
     }
     out += "\r\n";
     return out;

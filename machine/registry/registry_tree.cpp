@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace brontar::machine::registry {
 
@@ -24,7 +25,8 @@ std::string FoldName(std::string_view name) { return AsciiLower(name); }
 bool IsStorableValueName(std::string_view name) { return name.find('\0') == name.npos; }
 
 bool IsStorableKeyName(std::string_view name) {
-    return !name.empty() && name.find_first_of(std::string_view("\r\n\0\\", 4)) == name.npos;
+    return !name.empty() && name.size() <= kLongestKeyName &&
+           name.find_first_of(std::string_view("\r\n\0\\", 4)) == name.npos;
 }
 
 bool SubkeyOrder::operator()(std::string_view left, std::string_view right) const {
@@ -35,7 +37,33 @@ bool SubkeyOrder::operator()(std::string_view left, std::string_view right) cons
 
 RegistryKey::RegistryKey(const RegistryKey& other)
     : name_(other.name_), values_(other.values_), valueIndex_(other.valueIndex_) {
-    for (const auto& [folded, child] : other.subkeys_) subkeys_.emplace(folded, std::make_unique<RegistryKey>(*child));
+    // Each pending pair is a key copied without its subkeys yet, and its original.
+    std::vector<std::pair<RegistryKey*, const RegistryKey*>> pending{{this, &other}};
+    while (!pending.empty()) {
+        const auto [copy, original] = pending.back();
+        pending.pop_back();
+        for (const auto& [folded, child] : original->subkeys_) {
+            auto childCopy = std::make_unique<RegistryKey>(child->name_);
+            childCopy->values_ = child->values_;
+            childCopy->valueIndex_ = child->valueIndex_;
+            pending.emplace_back(childCopy.get(), child.get());
+            copy->subkeys_.emplace(folded, std::move(childCopy));
+        }
+    }
+}
+
+RegistryKey::~RegistryKey() {
+    std::vector<std::unique_ptr<RegistryKey>> pending;
+    const auto detach = [&](SubkeyMap& subkeys) {
+        for (auto& [folded, child] : subkeys) pending.push_back(std::move(child));
+        subkeys.clear();
+    };
+    detach(subkeys_);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryKey> key = std::move(pending.back());
+        pending.pop_back();
+        detach(key->subkeys_);
+    }  // each key goes without subkeys, so no destructor calls another
 }
 
 const RegistryKey* RegistryKey::FindSubkey(std::string_view name) const {
@@ -139,6 +167,8 @@ RegistryKey* RegistryTree::FindKey(std::span<const std::string> components) {
 }
 
 RegistryKey& RegistryTree::CreateKey(std::span<const std::string> components) {
+    if (components.size() > kDeepestKey)
+        throw MachineError("registry key deeper than " + std::to_string(kDeepestKey) + " levels");
     RegistryKey* key = &top_;
     for (const std::string& name : components) key = &key->CreateSubkey(name);
     return *key;

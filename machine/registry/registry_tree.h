@@ -46,11 +46,17 @@ Bytes StringBytes(std::string_view text);
 // The four little-endian bytes of a REG_DWORD.
 Bytes DwordBytes(uint32_t value);
 
+// Windows' own limits: a key name has at most 255 characters, and a key lies
+// at most 512 levels deep (its root counted as the first level).
+inline constexpr size_t kLongestKeyName = 255;
+inline constexpr size_t kDeepestKey = 512;
+
 // The lookup form of a key or value name (ASCII lower case).
 std::string FoldName(std::string_view name);
 
 // Whether a name can be stored and written to the registry file: no NUL, and
-// for key names also no line break or backslash and not empty.
+// for key names also no line break or backslash, not empty and at most
+// kLongestKeyName characters.
 bool IsStorableValueName(std::string_view name);
 bool IsStorableKeyName(std::string_view name);
 
@@ -67,6 +73,7 @@ public:
     explicit RegistryKey(std::string name) : name_(std::move(name)) {}
     RegistryKey(const RegistryKey& other);  // deep copy
     RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey();  // copy and destruction take the tree level by level, never recursing into it
 
     const std::string& Name() const { return name_; }
 
@@ -120,7 +127,7 @@ public:
     const RegistryKey* FindKey(std::string_view path) const;
     RegistryKey* FindKey(std::string_view path);
     // The key, created with every missing parent. Throws MachineError when the
-    // path does not start with a known root.
+    // path does not start with a known root or lies deeper than kDeepestKey.
     RegistryKey& CreateKey(std::string_view path);
     // Removes the key and all below it; false when missing. Roots stay.
     bool DeleteKey(std::string_view path);

@@ -13,6 +13,8 @@
 
 #include "platform/kernel/event_log.h"
 #include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+#include "platform/user/input_window.h"
 
 // A page made by CreatePropertySheetPageA.
 struct _PSP {
@@ -49,58 +51,72 @@ SheetState* FindSheet(HWND sheet) {
     return found == Sheets().end() ? nullptr : found->second;
 }
 
-// Little-endian template builder for the sheet's own dialog.
-class TemplateBuilder {
-public:
-    void Word(WORD value) {
-        bytes_.push_back(static_cast<uint8_t>(value));
-        bytes_.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    void Dword(DWORD value) {
-        Word(static_cast<WORD>(value));
-        Word(static_cast<WORD>(value >> 16));
-    }
-    void Text(const char* ascii) {
-        while (*ascii) Word(static_cast<WORD>(*ascii++));
-        Word(0);
-    }
-    void Align() {
-        while (bytes_.size() % 4) bytes_.push_back(0);
-    }
-    void Button(const char* title, WORD id, short x, short y) {
-        Align();
-        Dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
-        Dword(0);
-        for (short value : {x, y, short{50}, short{14}}) Word(static_cast<WORD>(value));
-        Word(id);
-        Word(0xFFFF);
-        Word(0x80);
-        Text(title);
-        Word(0);
-    }
-    const void* Data() const { return bytes_.data(); }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
-
-// The sheet: a dialog of 241 x 247 units with OK, Cancel and Apply at the
-// bottom, pages above them.
-TemplateBuilder SheetTemplate(const char* caption) {
-    TemplateBuilder builder;
-    builder.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_MODALFRAME);
-    builder.Dword(0);
-    builder.Word(3);
-    for (short value : {short{0}, short{0}, short{241}, short{247}}) builder.Word(static_cast<WORD>(value));
-    builder.Word(0);
-    builder.Word(0);
-    builder.Text(caption);
-    builder.Word(8);
-    builder.Text("MS Sans Serif");
-    builder.Button("OK", IDOK, 77, 228);
-    builder.Button("Cancel", IDCANCEL, 131, 228);
-    builder.Button("&Apply", static_cast<WORD>(kApplyButtonId), 185, 228);
+// The sheet: the tab control, then OK (the default), Cancel and Apply
+// (disabled until a page reports a change), in this tab order; LayOutSheet
+// places them around the page.
+DialogTemplateWriter SheetTemplate(const char* caption) {
+    DialogTemplateWriter builder(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, caption, "MS Sans Serif");
+    builder.Item(WC_TABCONTROLA, "", static_cast<WORD>(kTabControlId), WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS);
+    builder.Item("BUTTON", "OK", IDOK, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
+    builder.Item("BUTTON", "Cancel", IDCANCEL, WS_TABSTOP | BS_PUSHBUTTON);
+    builder.Item("BUTTON", "&Apply", static_cast<WORD>(kApplyButtonId), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON);
     return builder;
+}
+
+// Margins around the tab control and between the buttons, and the buttons'
+// size, in dialog units of the sheet's font.
+constexpr LONG kSheetMargin = 4;
+constexpr LONG kButtonWidth = 50;
+constexpr LONG kButtonHeight = 14;
+constexpr LONG kButtonGap = 4;
+
+// Windows 95's sheet: the tab control holds the page in its panel, the
+// buttons sit below it at the right, and the sheet is as large as that.
+void LayOutSheet(HWND sheet, HWND page) {
+    RECT units{kSheetMargin, kSheetMargin, kButtonWidth, kButtonHeight};
+    MapDialogRect(sheet, &units);
+    RECT gap{kButtonGap, 0, 0, 0};
+    MapDialogRect(sheet, &gap);
+    const LONG margin = units.left;
+    const LONG marginY = units.top;
+    RECT pageRect;
+    GetWindowRect(page, &pageRect);
+    RECT tab{0, 0, pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
+    HWND tabControl = GetDlgItem(sheet, kTabControlId);
+    SendMessageA(tabControl, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&tab));
+    const LONG pageLeft = margin - tab.left;
+    const LONG pageTop = marginY - tab.top;
+    OffsetRect(&tab, pageLeft, pageTop);
+    MoveWindow(tabControl, tab.left, tab.top, tab.right - tab.left, tab.bottom - tab.top, FALSE);
+    MoveWindow(page, pageLeft, pageTop, pageRect.right - pageRect.left, pageRect.bottom - pageRect.top, FALSE);
+    // The page follows the tab control in the tab order, before the buttons.
+    SetWindowPos(page, tabControl, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
+    const LONG buttonTop = tab.bottom + marginY;
+    LONG buttonLeft = tab.right;
+    for (int id : {kApplyButtonId, IDCANCEL, IDOK}) {
+        buttonLeft -= units.right;
+        MoveWindow(GetDlgItem(sheet, id), buttonLeft, buttonTop, units.right, units.bottom, FALSE);
+        buttonLeft -= gap.left;
+    }
+    RECT sheetRect;
+    GetWindowRect(sheet, &sheetRect);
+    MoveWindow(sheet, sheetRect.left, sheetRect.top, tab.right + margin, buttonTop + units.bottom + marginY, FALSE);
+}
+
+// The tab's text: the page's title (a text or a string of its module), else
+// its dialog's caption.
+std::string PageTitle(HPROPSHEETPAGE page) {
+    const PROPSHEETPAGEA& description = page->description;
+    if ((description.dwFlags & PSP_USETITLE) && description.pszTitle != nullptr) {
+        if (!IS_INTRESOURCE(description.pszTitle)) return description.pszTitle;
+        char text[256];
+        if (LoadStringA(description.hInstance, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(description.pszTitle)),
+                        text, sizeof text) > 0)
+            return text;
+    }
+    char caption[256];
+    GetWindowTextA(page->window, caption, sizeof caption);
+    return caption;
 }
 
 LRESULT Notify(HWND sheet, HWND page, UINT code, LPARAM lParam) {
@@ -140,9 +156,12 @@ bool CreatePageWindow(HWND sheet, HPROPSHEETPAGE page) {
                                               sheet, description.pfnDlgProc,
                                               reinterpret_cast<LPARAM>(&page->description));
     if (page->window == nullptr) return false;
-    RECT area{7, 7, 234, 222};
-    MapDialogRect(sheet, &area);
-    MoveWindow(page->window, area.left, area.top, area.right - area.left, area.bottom - area.top, FALSE);
+    std::string title = PageTitle(page);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = title.data();
+    SendMessageA(GetDlgItem(sheet, kTabControlId), TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    LayOutSheet(sheet, page->window);
     return true;
 }
 
@@ -159,6 +178,10 @@ bool ApplyPages(HWND sheet, SheetState& state, bool closing) {
         if (result == PSNRET_INVALID || result == PSNRET_INVALID_NOCHANGEPAGE) return false;
     }
     state.applied = true;
+    // Everything is applied: nothing is left for the Apply button.
+    HWND apply = GetDlgItem(sheet, kApplyButtonId);
+    if (GetFocus() == apply) SendMessageA(sheet, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(apply, FALSE);
     if (!closing) Notify(sheet, ActivePage(state), PSN_SETACTIVE, 0);
     return true;
 }
@@ -188,9 +211,9 @@ INT_PTR CALLBACK SheetDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_CLOSE: CancelPages(hwnd, *state); return TRUE;
         case PSM_REBOOTSYSTEM: state->rebootRequested = true; return TRUE;
         case PSM_RESTARTWINDOWS: state->restartWindowsRequested = true; return TRUE;
-        case PSM_CHANGED:
+        case PSM_CHANGED: EnableWindow(GetDlgItem(hwnd, kApplyButtonId), TRUE); return TRUE;
         case PSM_UNCHANGED:
-        case PSM_CANCELTOCLOSE: return TRUE;  // Apply stays available throughout
+        case PSM_CANCELTOCLOSE: return TRUE;
         case WM_NCDESTROY: Sheets().erase(hwnd); return FALSE;
         default: return FALSE;
     }
@@ -265,7 +288,7 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     }
     const char* caption = lppsph->pszCaption != nullptr && !IS_INTRESOURCE(lppsph->pszCaption) ? lppsph->pszCaption : "";
     auto sheetTemplate = brontar::platform::SheetTemplate(caption);
-    HWND sheet = CreateDialogIndirectParamA(lppsph->hInstance, static_cast<LPCDLGTEMPLATEA>(sheetTemplate.Data()),
+    HWND sheet = CreateDialogIndirectParamA(lppsph->hInstance, sheetTemplate.Template(),
                                             lppsph->hwndParent, brontar::platform::SheetDialogProc,
                                             reinterpret_cast<LPARAM>(&state));
     if (sheet == nullptr || state.pages.empty()) {
@@ -281,6 +304,10 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     }
     brontar::platform::Notify(sheet, state.pages[state.active]->window, PSN_SETACTIVE, 0);
     ShowWindow(state.pages[state.active]->window, SW_SHOW);
+    // Modal: the owner takes no input while the sheet is open.
+    HWND owner = lppsph->hwndParent;
+    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(sheet, SW_SHOW);
 
     while (!state.closing) {
@@ -290,14 +317,22 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 break;
             }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+            if (!IsDialogMessageA(sheet, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
             continue;
         }
         auto& driver = brontar::platform::Driver();
-        if (driver && driver(sheet)) continue;
+        if (driver) {
+            if (driver(sheet)) continue;
+        } else if (brontar::platform::UserMayAct(sheet)) {
+            WaitMessage();
+            continue;
+        }
         SendMessageA(sheet, WM_CLOSE, 0, 0);
     }
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
     if (state.rebootRequested || state.restartWindowsRequested)
         brontar::platform::AskForRestart(sheet, state.rebootRequested);
     brontar::platform::DestroyPages(state);

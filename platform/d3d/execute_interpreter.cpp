@@ -76,9 +76,16 @@ void ReportSkippedOnce(uint8_t opcode, const char* reason) {
 // D3DOP_STATERENDER: each record sets one render state.
 bool StateRender(const Instruction& instruction, Execution& execution) {
     if (execution.checking) return true;
+    // The type is taken as the number the stream holds; D3DSTATE's enum member
+    // could not hold a value outside its enumerators.
+    struct StateRecord {
+        DWORD type;
+        DWORD argument;
+    };
+    static_assert(sizeof(StateRecord) == sizeof(D3DSTATE));
     for (uint32_t i = 0; i < instruction.count; ++i) {
-        const D3DSTATE state = ReadRecord<D3DSTATE>(instruction, i);
-        execution.context.states->Set(state.drstRenderStateType, state.dwArg[0]);
+        const StateRecord state = ReadRecord<StateRecord>(instruction, i);
+        execution.context.states->Set(state.type, state.argument);
     }
     return true;
 }

@@ -44,6 +44,31 @@ extern "C" {
 #define TB_BOTTOM 7
 #define TB_ENDTRACK 8
 
+#define WC_TABCONTROLA "SysTabControl32"
+#define WC_TABCONTROL WC_TABCONTROLA
+
+// Tab control items and messages.
+#define TCIF_TEXT 0x0001
+typedef struct tagTCITEMA {
+    UINT mask;           // TCIF_TEXT: pszText is set
+    DWORD dwState;
+    DWORD dwStateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+} TCITEMA, *LPTCITEMA;
+#define TCM_FIRST 0x1300
+#define TCM_GETITEMCOUNT (TCM_FIRST + 4)
+#define TCM_INSERTITEMA (TCM_FIRST + 7)
+#define TCM_GETITEMRECT (TCM_FIRST + 10)
+#define TCM_GETCURSEL (TCM_FIRST + 11)
+#define TCM_SETCURSEL (TCM_FIRST + 12)
+#define TCM_ADJUSTRECT (TCM_FIRST + 40)
+#define TCN_FIRST (0U - 550U)
+#define TCN_SELCHANGE (TCN_FIRST - 1)
+#define TCN_SELCHANGING (TCN_FIRST - 2)
+
 // Registers the common control classes (they are always registered here).
 void WINAPI InitCommonControls(void);
 

@@ -19,6 +19,7 @@ namespace {
 struct DosFile {
     int fd = -1;
     bool textMode = true;
+    bool commit = false;    // "c" in the mode: every flush reaches the disk
     bool atEnd = false;     // text mode: a Ctrl-Z was read
     size_t rawStart = 0;    // text mode: bytes read ahead from the file,
     size_t rawEnd = 0;      // not yet handed out
@@ -87,20 +88,29 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+bool WriteConverted(const DosFile& file, const char* data, size_t size) {
+    if (!file.textMode) return WriteAll(file.fd, data, size);
+    size_t start = 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] != '\n') continue;
+        if (!WriteAll(file.fd, data + start, i - start) || !WriteAll(file.fd, "\r\n", 2)) return false;
+        start = i + 1;
+    }
+    return WriteAll(file.fd, data + start, size - start);
+}
+
+// The stream hands its buffer over here on every flush, so a commit-mode
+// file is on the disk when fflush returns, as the Windows C runtime's is.
 ssize_t CookieWrite(void* cookie, const char* data, size_t size) {
     DosFile& file = *static_cast<DosFile*>(cookie);
+    machine::StopIfRequested("CrtStop");
     if (machine::FaultRequested("CrtWrite")) {
         errno = ENOSPC;
         return -1;
     }
-    if (!file.textMode) return WriteAll(file.fd, data, size) ? static_cast<ssize_t>(size) : -1;
-    size_t start = 0;
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] != '\n') continue;
-        if (!WriteAll(file.fd, data + start, i - start) || !WriteAll(file.fd, "\r\n", 2)) return -1;
-        start = i + 1;
-    }
-    return WriteAll(file.fd, data + start, size - start) ? static_cast<ssize_t>(size) : -1;
+    if (!WriteConverted(file, data, size)) return -1;
+    if (file.commit && ::fsync(file.fd) != 0) return -1;
+    return static_cast<ssize_t>(size);
 }
 
 int CookieSeek(void* cookie, off64_t* offset, int whence) {
@@ -124,14 +134,17 @@ int CookieClose(void* cookie) {
 }
 
 // The open(2) flags and the stream mode of a Windows fopen mode.
-bool ParseMode(const char* mode, int& flags, const char*& streamMode, bool& textMode) {
+bool ParseMode(const char* mode, int& flags, const char*& streamMode, bool& textMode, bool& commit) {
     if (mode == nullptr) return false;
     bool update = false;
     textMode = true;
+    commit = false;
     for (const char* c = mode + 1; *c != '\0'; ++c) {
         if (*c == '+') update = true;
         if (*c == 'b') textMode = false;
         if (*c == 't') textMode = true;
+        if (*c == 'c') commit = true;
+        if (*c == 'n') commit = false;
     }
     switch (mode[0]) {
         case 'r':
@@ -156,19 +169,21 @@ FILE* OpenDosFileStream(const std::string& hostPath, const char* mode) {
     int flags = 0;
     const char* streamMode = nullptr;
     bool textMode = true;
-    if (!ParseMode(mode, flags, streamMode, textMode)) {
+    bool commit = false;
+    if (!ParseMode(mode, flags, streamMode, textMode, commit)) {
         errno = EINVAL;
         return nullptr;
     }
-    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0644);
+    // O_NONBLOCK: a FIFO in the machine's drives is refused, not waited on.
+    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
-        if (errno == EISDIR) errno = EACCES;  // Windows refuses to open a folder as a file
+        if (errno == EISDIR || errno == ENXIO) errno = EACCES;  // Windows refuses to open a folder as a file
         return nullptr;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        errno = EACCES;  // Windows refuses to open a folder as a file
+        errno = EACCES;  // a folder, FIFO or device is no file a program of the machine opens
         return nullptr;
     }
     DosFile* file = new (std::nothrow) DosFile;
@@ -179,6 +194,7 @@ FILE* OpenDosFileStream(const std::string& hostPath, const char* mode) {
     }
     file->fd = fd;
     file->textMode = textMode;
+    file->commit = commit;
     const cookie_io_functions_t functions{CookieRead, CookieWrite, CookieSeek, CookieClose};
     FILE* stream = ::fopencookie(file, streamMode, functions);
     if (stream == nullptr) {

@@ -8,10 +8,12 @@
 
 namespace brontar::platform {
 
-// Opens the host file with a Windows fopen mode ("r", "r+b", "w+b", "at", ...).
+// Opens the host file with a Windows fopen mode ("r", "r+b", "w+b", "at", ...;
+// "c" commits: each flush reaches the disk before fflush returns).
 // Null with errno set on failure (EINVAL for a bad mode, EACCES for a folder).
-// Every write asks the fault hook "CrtWrite" first, so a test can make a
-// write fail half way through a file.
+// Every write passes the stop point "CrtStop" and asks the fault hook
+// "CrtWrite", so a test can end the process or make a write fail half way
+// through a file.
 FILE* OpenDosFileStream(const std::string& hostPath, const char* mode);
 
 }  // namespace brontar::platform

@@ -76,6 +76,14 @@ std::vector<std::string> ChildEnvironment(const char* block, std::string_view co
     }
     std::erase_if(entries, [](const std::string& entry) { return entry.starts_with(kCommandLineVariable); });
     entries.push_back(std::string(kCommandLineVariable) + std::string(TextAfterProgramName(commandLine)));
+    // BRONTAR_CHILD_INPUT, where set, is the children's BRONTAR_INPUT (the
+    // parent plays its own, the test screen the page starts plays this one).
+    if (const char* childInput = std::getenv("BRONTAR_CHILD_INPUT")) {
+        std::erase_if(entries, [](const std::string& entry) {
+            return entry.starts_with("BRONTAR_INPUT=") || entry.starts_with("BRONTAR_CHILD_INPUT=");
+        });
+        entries.push_back(std::string("BRONTAR_INPUT=") + childInput);
+    }
     return entries;
 }
 

@@ -118,4 +118,20 @@ const mr::RegistryKey* LookUpKey(const mr::RegistrySnapshot& snapshot, const Key
     return key;
 }
 
+namespace {
+
+std::vector<std::string>& UnsavedChanges() {
+    static std::vector<std::string> changes;
+    return changes;
+}
+
+}  // namespace
+
+std::vector<std::string> UnsavedRegistryChanges() {
+    std::lock_guard lock(RegistryMutex());
+    return UnsavedChanges();
+}
+
+void RecordUnsavedRegistryChange(std::string change) { UnsavedChanges().push_back(std::move(change)); }
+
 }  // namespace brontar::platform

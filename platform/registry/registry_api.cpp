@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "machine/machine_folder.h"
 #include "platform/kernel/event_log.h"
@@ -55,8 +56,20 @@ LONG MissingKeyError(HKEY hKey, LPCSTR lpSubKey) {
 // result, and nothing is written unless it is ERROR_SUCCESS.
 // The caller must hold no snapshot of the store, so the edit can change the
 // kept tree in place instead of copying it.
-LONG EditStore(const KeyTarget& target, const std::function<LONG(mr::RegistryTree&)>& edit) {
-    if (!brontar::platform::ReadStore(*target.store).content->problems.empty()) return ERROR_BADDB;
+// A change that cannot be saved is recorded under its name (the key's path,
+// and the value's name when one is given).
+LONG EditStore(const KeyTarget& target, const std::optional<std::string>& valueName,
+               const std::function<LONG(mr::RegistryTree&)>& edit) {
+    const auto unsaved = [&] {
+        std::string change;
+        for (const std::string& component : target.components) change += (change.empty() ? "" : "\\") + component;
+        if (valueName) change += "\\" + (valueName->empty() ? std::string("(Default)") : *valueName);
+        brontar::platform::RecordUnsavedRegistryChange(std::move(change));
+    };
+    if (!brontar::platform::ReadStore(*target.store).content->problems.empty()) {
+        unsaved();
+        return ERROR_BADDB;
+    }
     struct Refused {
         LONG error;
     };
@@ -69,12 +82,14 @@ LONG EditStore(const KeyTarget& target, const std::function<LONG(mr::RegistryTre
         return refused.error;
     } catch (const brontar::machine::MachineError& error) {
         brontar::platform::WriteDiagnostic(std::string("registry: ") + error.what());
+        unsaved();
         return ERROR_CANTWRITE;
     }
     return ERROR_SUCCESS;
 }
 
 bool NamesStorable(const KeyTarget& target, size_t from) {
+    if (target.components.size() > mr::kDeepestKey) return false;
     for (size_t i = from; i < target.components.size(); ++i)
         if (!mr::IsStorableKeyName(target.components[i])) return false;
     return true;
@@ -99,7 +114,7 @@ LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult, bool create) {
         }
         if (!NamesStorable(found.target, 1)) return ERROR_INVALID_PARAMETER;
         found.Release();
-        const LONG result = EditStore(found.target, [&](mr::RegistryTree& tree) {
+        const LONG result = EditStore(found.target, std::nullopt, [&](mr::RegistryTree& tree) {
             tree.CreateKey(found.target.components);
             return ERROR_SUCCESS;
         });
@@ -167,7 +182,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
     if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const LONG missing = MissingKeyError(hKey, nullptr);
     found.Release();
-    return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
+    return EditStore(found.target, name, [&](mr::RegistryTree& tree) -> LONG {
         mr::RegistryKey* key = tree.FindKey(std::span<const std::string>(found.target.components));
         if (key == nullptr) return missing;
         key->SetValue(name, dwType, std::span<const uint8_t>(lpData, lpData != nullptr ? cbData : 0));
@@ -184,7 +199,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     if (found.key->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
     const LONG missing = MissingKeyError(hKey, nullptr);
     found.Release();
-    return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
+    return EditStore(found.target, name, [&](mr::RegistryTree& tree) -> LONG {
         mr::RegistryKey* key = tree.FindKey(std::span<const std::string>(found.target.components));
         if (key == nullptr) return missing;
         return key->DeleteValue(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -200,7 +215,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (found.key == nullptr) return ERROR_FILE_NOT_FOUND;
     if (found.target.components.size() < 2) return ERROR_ACCESS_DENIED;  // a root stays
     found.Release();
-    return EditStore(found.target, [&](mr::RegistryTree& tree) -> LONG {
+    return EditStore(found.target, std::nullopt, [&](mr::RegistryTree& tree) -> LONG {
         return tree.DeleteKey(found.target.components) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }

@@ -17,10 +17,15 @@ void RegisterButtonClass();
 void RegisterStaticClass();
 void RegisterComboBoxClass();
 void RegisterTrackbarClass();
+void RegisterTabControlClass();
 
 // Notes the control that has the focus in a dialog, so WM_SETFOCUS on the
 // dialog gives it back (after a message box, say).
 void RememberDialogFocus(HWND dialog, HWND control);
+
+// The dialog manager moves the focus to a control: it is remembered, and
+// the default frame follows it.
+void MoveDialogFocus(HWND dialog, HWND control);
 
 // The user picks the item with this text (compared without regard to case)
 // in a combo box: selection, then CBN_SELCHANGE to the parent. False when the

@@ -11,6 +11,7 @@ namespace {
 
 LRESULT SetText(Window& window, LPCSTR text) {
     window.text = text != nullptr ? text : "";
+    if (window.parent == nullptr) NoteScreenChanged();  // a desktop window's title
     return TRUE;
 }
 

@@ -105,6 +105,7 @@ void EnsureDialogClasses() {
     RegisterStaticClass();
     RegisterComboBoxClass();
     RegisterTrackbarClass();
+    RegisterTabControlClass();
 }
 
 void RememberDialogFocus(HWND dialog, HWND control) {
@@ -136,6 +137,13 @@ extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
         case DM_SETDEFID:
             if (found != Dialogs().end()) found->second.defaultId = static_cast<WORD>(wParam);
             return TRUE;
+        case WM_NEXTDLGCTL: {
+            // lParam TRUE: wParam is the control; else the next (wParam 0) or previous tab stop.
+            HWND control = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                          : GetNextDlgTabItem(hDlg, GetFocus(), wParam != 0);
+            brontar::platform::MoveDialogFocus(hDlg, control);
+            return 0;
+        }
         case WM_SETFOCUS: {
             // The focus goes on to the control that had it last, else the first tab stop.
             HWND control = found != Dialogs().end() ? found->second.focus : nullptr;
@@ -147,7 +155,8 @@ extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
         case WM_ERASEBKGND: {
             // The dialog asks itself for its background, so its procedure can choose it.
             HDC dc = reinterpret_cast<HDC>(wParam);
-            auto brush = reinterpret_cast<HBRUSH>(SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
+            auto brush = reinterpret_cast<HBRUSH>(
+                SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
             if (dc == nullptr || brush == nullptr) return 0;
             RECT client;
             GetClientRect(hDlg, &client);

@@ -64,12 +64,16 @@ void MoveDefaultFrame(HWND dialog, HWND focus) {
     }
 }
 
-void MoveFocus(HWND dialog, HWND control) {
+}  // namespace
+
+void MoveDialogFocus(HWND dialog, HWND control) {
     if (control == nullptr) return;
     SetFocus(control);
     RememberDialogFocus(dialog, control);
     MoveDefaultFrame(dialog, control);
 }
+
+namespace {
 
 // Enter: the focused push button, else the dialog's default button (IDOK
 // when it names none), clicked as BN_CLICKED to the button's parent.
@@ -118,17 +122,17 @@ bool ActivateMnemonic(HWND dialog, HWND focus, char character) {
             char className[16];
             GetClassNameA(control, className, sizeof className);
             if (machine::EqualsIgnoreCase(className, "STATIC") && (StyleOf(control) & SS_NOPREFIX)) continue;
-            MoveFocus(dialog, GetNextDlgTabItem(dialog, control, FALSE));
+            MoveDialogFocus(dialog, GetNextDlgTabItem(dialog, control, FALSE));
             return true;
         }
         if (!IsWindowEnabled(control)) continue;
         if (IsPushButton(code)) {
             SendMessageA(control, BM_CLICK, 0, 0);
         } else if (code & DLGC_BUTTON) {
-            MoveFocus(dialog, control);
+            MoveDialogFocus(dialog, control);
             SendMessageA(control, BM_CLICK, 0, 0);
         } else {
-            MoveFocus(dialog, control);
+            MoveDialogFocus(dialog, control);
         }
         return true;
     }
@@ -192,7 +196,7 @@ extern "C" BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
             switch (lpMsg->wParam) {
                 case VK_TAB:
                     if (code & DLGC_WANTTAB) break;
-                    MoveFocus(hDlg, GetNextDlgTabItem(hDlg, target, (GetKeyState(VK_SHIFT) & 0x8000) != 0));
+                    MoveDialogFocus(hDlg, GetNextDlgTabItem(hDlg, target, (GetKeyState(VK_SHIFT) & 0x8000) != 0));
                     return TRUE;
                 case VK_LEFT:
                 case VK_UP:
@@ -202,7 +206,7 @@ extern "C" BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
                     const bool back = lpMsg->wParam == VK_LEFT || lpMsg->wParam == VK_UP;
                     HWND next = GetNextDlgGroupItem(hDlg, target, back);
                     if (next == nullptr || next == target) return TRUE;
-                    MoveFocus(hDlg, next);
+                    MoveDialogFocus(hDlg, next);
                     if (DialogCode(next, nullptr) & DLGC_RADIOBUTTON) SendMessageA(next, BM_CLICK, 0, 0);
                     return TRUE;
                 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "machine/display/display_input.h"
+#include "platform/user/desktop_windows.h"
 #include "platform/user/input_playback.h"
 #include "platform/user/keyboard.h"
 #include "platform/user/message_queue.h"
@@ -41,6 +42,7 @@ std::optional<Clock::time_point> DeliverInputNow() {
 // Sleeps until something may have arrived: a post, the deadline, or (while the
 // display window is open) its next event.
 void WaitForInput(uint64_t sequence, std::optional<Clock::time_point> deadline) {
+    RefreshDesktopWindows();
     if (!machine::DisplayWindowOpen()) {
         WaitForPostedMessage(sequence, deadline);
         return;
@@ -94,7 +96,10 @@ extern "C" BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, 
     if (lpMsg == nullptr || !IsFilterWindowValid(hWnd)) return FALSE;
     DeliverInputNow();
     auto message = NextMessage(MessageFilter{hWnd, wMsgFilterMin, wMsgFilterMax}, (wRemoveMsg & PM_REMOVE) != 0);
-    if (!message) return FALSE;
+    if (!message) {
+        RefreshDesktopWindows();
+        return FALSE;
+    }
     if (wRemoveMsg & PM_REMOVE) NoteRetrievedMessage(*message);
     *lpMsg = *message;
     return TRUE;

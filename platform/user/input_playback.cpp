@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "machine/display/display_input.h"
+#include "machine/display/display_window.h"
 #include "machine/display/presentation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/user/input_window.h"
@@ -20,6 +22,7 @@ struct Playback {
     bool ignored = false;                 // IgnoreInputScript was called
     std::optional<InputPlayer> player;    // BRONTAR_INPUT, once started
     HWND chosenWindow = nullptr;          // SetInputWindow
+    std::set<HWND> boardWindows;          // every window SetInputWindow named (handles are never reused)
 };
 
 Playback& ThePlayback() {
@@ -73,7 +76,12 @@ void RunAction(const InputItem& item) {
 
 }  // namespace
 
-void SetInputWindow(HWND window) { ThePlayback().chosenWindow = window; }
+void SetInputWindow(HWND window) {
+    ThePlayback().chosenWindow = window;
+    if (window != nullptr) ThePlayback().boardWindows.insert(window);
+}
+
+bool ShowsThroughBoard(HWND window) { return ThePlayback().boardWindows.count(window) != 0; }
 
 HWND InputWindow() {
     Playback& playback = ThePlayback();
@@ -89,6 +97,12 @@ HWND DesktopWindowOf(uint64_t key) {
     if (key == 0) return InputWindow();
     HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(key));
     return LookUpWindow(window) != nullptr ? window : nullptr;
+}
+
+bool UserMayAct(HWND root) {
+    const Playback& playback = ThePlayback();
+    if (playback.player && !playback.ignored && !playback.player->Finished()) return true;
+    return machine::DesktopWindowShown(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(root)));
 }
 
 void IgnoreInputScript() { ThePlayback().ignored = true; }

@@ -16,9 +16,18 @@ void SetInputWindow(HWND window);
 // The window input goes to now; null when there is none.
 HWND InputWindow();
 
+// True for a window DirectDraw's cooperative level named: the board's
+// display shows it, not a desktop window of its own, even after DirectDraw
+// let it go.
+bool ShowsThroughBoard(HWND window);
+
 // The window a desktop window shows, by the key the display knows it by:
 // 0 is the board's window, which shows the input window; null when gone.
 HWND DesktopWindowOf(uint64_t key);
+
+// True while a user may still act on a root window: a desktop window shows
+// it, or BRONTAR_INPUT has items left to play.
+bool UserMayAct(HWND root);
 
 // For programs that take their input by other means (the panel's own
 // script): BRONTAR_INPUT is not played in this process. Call it before the

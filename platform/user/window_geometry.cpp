@@ -44,6 +44,7 @@ void Place(HWND handle, RECT placed, bool repaint) {
     bool resized = placed.right - placed.left != window->rect.right - window->rect.left ||
                    placed.bottom - placed.top != window->rect.bottom - window->rect.top;
     window->rect = placed;
+    if (moved || resized) NoteScreenChanged();
     LONG width = placed.right - placed.left;
     LONG height = placed.bottom - placed.top;
     if (moved) CallProcedure(handle, WM_MOVE, 0, MAKELONG(placed.left, placed.top));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/user/desktop_windows.h"
 #include "platform/user/focus_capture.h"
 #include "platform/user/input_playback.h"
 #include "platform/user/timers.h"
@@ -54,7 +55,9 @@ void FinishDestroy(HWND handle) {
     DropPostedMessagesFor(handle);
     ReleaseDeviceContextsOf(*window);
     if (Window* parent = LookUpWindow(window->parent)) std::erase(parent->children, handle);
+    if (window->parent == nullptr) CloseDesktopWindowOf(handle);
     RemoveWindow(handle);
+    NoteScreenChanged();
 }
 
 // Shows or hides a window, telling it with WM_SHOWWINDOW when that changes anything.
@@ -66,6 +69,7 @@ bool SetVisible(HWND handle, bool visible) {
         window->style |= WS_VISIBLE;
     else
         window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    NoteScreenChanged();
     CallProcedure(handle, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
     if (visible) InvalidateRect(handle, nullptr, TRUE);
     return wasVisible;

@@ -59,6 +59,7 @@ bool CloseDeviceContext(Window& window, HDC dc) {
     if (found == window.deviceContexts.end()) return false;
     window.deviceContexts.erase(found);
     ReleaseSurfaceDC(dc);
+    NoteScreenChanged();
     return true;
 }
 

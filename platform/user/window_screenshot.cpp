@@ -34,10 +34,15 @@ void DrawWindow(HWND handle, const machine::GammaTable& widen, POINT offset, mac
             }
         }
     }
+    // A child with WS_CLIPSIBLINGS never paints over its siblings, so it lies
+    // beneath them all; the others lie in order, the first topmost.
     std::vector<HWND> children = LookUpWindow(handle)->children;
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        const RECT& rect = LookUpWindow(*child)->rect;
-        DrawWindow(*child, widen, POINT{offset.x + rect.left, offset.y + rect.top}, picture);
+    for (bool clipped : {true, false}) {
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            const Window* window = LookUpWindow(*child);
+            if (((window->style & WS_CLIPSIBLINGS) != 0) != clipped) continue;
+            DrawWindow(*child, widen, POINT{offset.x + window->rect.left, offset.y + window->rect.top}, picture);
+        }
     }
 }
 
@@ -58,6 +63,14 @@ std::optional<machine::RgbPicture> CaptureWindowPicture(HWND handle) {
     window->style |= WS_VISIBLE;
     DrawWindow(handle, widen, POINT{0, 0}, picture);
     window->style = style;
+    // The pop-ups it owns (a dropped list, a message box) lie on top, the newest topmost.
+    if (window->parent == nullptr) {
+        std::vector<HWND> popups = OwnedPopupsTopFirst(handle);
+        for (auto popup = popups.rbegin(); popup != popups.rend(); ++popup) {
+            const RECT& rect = LookUpWindow(*popup)->rect;
+            DrawWindow(*popup, widen, POINT{rect.left - window->rect.left, rect.top - window->rect.top}, picture);
+        }
+    }
     return picture;
 }
 

@@ -98,6 +98,13 @@ std::vector<HWND> AllWindows() {
     return handles;
 }
 
+namespace {
+uint64_t screenGeneration = 1;
+}  // namespace
+
+uint64_t ScreenGeneration() { return screenGeneration; }
+void NoteScreenChanged() { ++screenGeneration; }
+
 LRESULT CallProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     std::shared_ptr<Window> window = HoldWindow(handle);
     if (window == nullptr || window->procedure == nullptr) return 0;

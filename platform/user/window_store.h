@@ -81,6 +81,11 @@ std::vector<HWND> OwnedPopupsTopFirst(HWND root);
 // Every window in the order they were made (parents before their children).
 std::vector<HWND> AllWindows();
 
+// Counts changes to what the desktop shows (pixels drawn, windows shown,
+// hidden, moved, renamed or destroyed), so pictures are remade only then.
+uint64_t ScreenGeneration();
+void NoteScreenChanged();
+
 // Calls a window's procedure, keeping the window record alive meanwhile.
 LRESULT CallProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -65,6 +65,22 @@ TEST(ExecuteInterpreter, RunsStatesVerticesAndTriangles) {
     EXPECT_EQ(runner.states.Get(D3DRENDERSTATE_SHADEMODE), DWORD(D3DSHADE_FLAT));
 }
 
+// A state type that is no enumerator (the sanitizer build checks that it is
+// never loaded as the enum) changes nothing; the states and triangles after
+// it run.
+TEST(ExecuteInterpreter, UnknownRenderStateNumbersArePassedOver) {
+    Runner runner;
+    ExecuteStream stream(Square());
+    stream.States({{0x90000000u, 1}, {0xFFFFFFFFu, 1}, {D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT}})
+        .CopyAllVertices()
+        .Triangles({{0, 1, 2}, {0, 2, 3}})
+        .Exit();
+    const ExecuteOutcome outcome = runner.Run(stream);
+    EXPECT_EQ(outcome.error, ExecuteError::None) << outcome.problem;
+    EXPECT_EQ(outcome.trianglesDrawn, 2u);
+    EXPECT_EQ(runner.states.Get(D3DRENDERSTATE_SHADEMODE), DWORD(D3DSHADE_FLAT));
+}
+
 TEST(ExecuteInterpreter, RenderStatesLastFromOneExecuteToTheNext) {
     Runner runner;
     EXPECT_EQ(runner.Run(ExecuteStream().States({{D3DRENDERSTATE_CULLMODE, D3DCULL_CW}}).Exit()).error,

@@ -35,11 +35,10 @@ public:
     }
     ExecuteStream& States(std::initializer_list<std::pair<DWORD, DWORD>> states) {
         Header(D3DOP_STATERENDER, sizeof(D3DSTATE), uint16_t(states.size()));
+        // Written as numbers: a type outside the enum is what a stream may hold.
         for (const auto& [type, value] : states) {
-            D3DSTATE state{};
-            state.drstRenderStateType = D3DRENDERSTATETYPE(type);
-            state.dwArg[0] = value;
-            Raw(&state, sizeof(state));
+            const DWORD record[2] = {type, value};
+            Raw(record, sizeof record);
         }
         return *this;
     }

@@ -271,7 +271,15 @@ protected:
 };
 
 TEST_F(PropertySheetTest, ApplyThenOkNotifyInWindowsOrder) {
-    EXPECT_EQ(Run({Press(brontar::platform::kApplyButtonId), Press(IDOK)}), 1);
+    // Apply is available only after a page reports a change, and again not after applying.
+    auto applyEnabled = [](bool expected) {
+        return [expected](HWND sheet) {
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(sheet, brontar::platform::kApplyButtonId)) != FALSE, expected);
+        };
+    };
+    EXPECT_EQ(Run({applyEnabled(false), [](HWND sheet) { SendMessageA(sheet, PSM_CHANGED, 0, 0); }, applyEnabled(true),
+                   Press(brontar::platform::kApplyButtonId), applyEnabled(false), Press(IDOK)}),
+              1);
     EXPECT_EQ(Notifications(), (std::vector<UINT>{PSN_SETACTIVE, PSN_KILLACTIVE, PSN_APPLY, PSN_SETACTIVE,
                                                    PSN_KILLACTIVE, PSN_APPLY}));
 }

@@ -1,6 +1,7 @@
 #include "machine/file_io.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,4 +55,50 @@ TEST(WriteFileAtomically, ReplacesWholeAndFailsCleanlyWhereItCannotWrite) {
     EXPECT_THROW(WriteFileAtomically(machine.scratch() / "missing-folder" / "b.txt", "x"),
                  brontar::machine::MachineError);
     EXPECT_FALSE(ReadWholeFile(machine.scratch() / "missing-folder" / "b.txt").has_value());
+}
+
+// Another user may plant a link under the name of the file written beside
+// the target: it is never followed, and the victim's file stays as it was.
+// A replaced file keeps its mode.
+TEST(WriteFileAtomically, NeverFollowsAPlantedLinkAndKeepsTheMode) {
+    TempMachine machine;
+    const auto target = machine.scratch() / "out.reg";
+    const auto victim = machine.scratch() / "victim.txt";
+    brontar::testing::WriteFileText(victim, "precious");
+    brontar::testing::WriteFileText(target, "old");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(victim, target.string() + ".new-" + std::to_string(::getpid()));
+    WriteFileAtomically(target, "new");
+    EXPECT_EQ(ReadFileText(target), "new");
+    EXPECT_EQ(ReadFileText(victim), "precious");
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// Whole-file reads take regular files only, up to the limit, and never wait
+// on a FIFO; each refusal names the file and the reason.
+TEST(ReadInputFile, RefusesFoldersFifosDevicesAndHugeFiles) {
+    TempMachine machine;
+    const auto fifo = machine.scratch() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto huge = machine.scratch() / "huge";
+    { std::ofstream create(huge); }
+    std::filesystem::resize_file(huge, brontar::machine::kLargestInputFile + 1);  // sparse
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {machine.scratch(), "is a folder"},
+        {fifo, "is not a regular file"},
+        {"/dev/null", "is not a regular file"},
+        {huge, "is larger than 256 MiB"},
+        {machine.scratch() / "missing", "No such file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        try {
+            brontar::machine::ReadInputFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const brontar::machine::MachineError& error) {
+            EXPECT_NE(std::string(error.what()).find(path.string() + ": " + reason), std::string::npos)
+                << error.what();
+        }
+        EXPECT_FALSE(ReadWholeFile(path).has_value());
+    }
 }

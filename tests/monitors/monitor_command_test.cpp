@@ -66,6 +66,22 @@ protected:
     LoggedMachine machine_;
 };
 
+// Without a devicekey line the monitor is the one under the default key that
+// docs/machine.md gives (and setup fills); an empty devicekey names none.
+TEST_F(MonitorCommandTest, MissingDeviceKeyMeansTheDefaultKey) {
+    const fs::path ini = machine_.folder() / "machine.ini";
+    std::string text = ReadFileText(ini);
+    const size_t line = text.find("devicekey=");
+    ASSERT_NE(line, std::string::npos);
+    text.erase(line, text.find('\n', line) + 1 - line);
+    WriteFileText(ini, text);
+    const RunResult run = Run("monitor");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("class key:          Monitor\\0000\n"), std::string::npos) << run.out;
+    WriteFileText(ini, machine::WithIniValue(text, "monitor", "devicekey", ""));
+    EXPECT_EQ(Run("monitor").status, 1);
+}
+
 TEST_F(MonitorCommandTest, ImportsEveryEdidAndKeepsTheMonitorsBefore) {
     int imported = 0;
     for (const auto& entry : fs::directory_iterator(kData)) {

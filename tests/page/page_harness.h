@@ -175,7 +175,14 @@ inline SheetStep PressSheet(int id) {
 }
 inline SheetStep Ok() { return PressSheet(IDOK); }
 inline SheetStep Cancel() { return PressSheet(IDCANCEL); }
-inline SheetStep Apply() { return PressSheet(platform::kApplyButtonId); }
+// The sheet's Apply button is enabled once a page reports a change, as the
+// Display control panel's other pages do; then it is pressed.
+inline SheetStep Apply() {
+    return [](HWND sheet, HWND page) {
+        SendMessageA(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+        EXPECT_TRUE(platform::UserClickButton(GetDlgItem(sheet, platform::kApplyButtonId)));
+    };
+}
 inline SheetStep Tab() {
     return [](HWND sheet, HWND) { platform::LeaveAndReturnToPage(sheet); };
 }

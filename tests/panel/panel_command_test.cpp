@@ -2,9 +2,13 @@
 // separate process, on a throwaway machine.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "machine/machine_ini.h"
 #include "machine/qorhlp16.h"
@@ -65,11 +69,15 @@ protected:
     TempMachine machine_;
 };
 
-TEST_F(PanelCommandTest, RateTestApplyAndOk) {
+TEST_F(PanelCommandTest, RateTestAndOk) {
     const fs::path capture = machine_.scratch() / "capture";
     fs::create_directories(capture);
     ::setenv("BRONTAR_CAPTURE", capture.c_str(), 1);
-    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nclick 1030\napply\nok\n");
+    // The page reports no change to the sheet, so its Apply button stays disabled: OK applies.
+    const RunResult refused = RunScript("apply\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("apply button is not available"), std::string::npos) << refused.err;
+    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nclick 1030\nok\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadFileText(machine_.folder() / "registry.reg").find("\"REFRESH_800x600\"=dword:0000004b"),
               std::string::npos);
@@ -91,8 +99,10 @@ TEST_F(PanelCommandTest, RateTestApplyAndOk) {
 
 TEST_F(PanelCommandTest, DumpShowsRowsMonitorListsAndSliders) {
     ASSERT_EQ(RunScript("select 1036 640 x 400\nselect 1012 75 Hz\nslide 1062 20\nok\n").status, 0);
-    const RunResult run = RunScript("dump\n");
+    RunResult run = RunScript("dump\n");
     EXPECT_EQ(run.status, 0) << run.err;
+    // The rectangles are checked on their own; here the rest of each line counts.
+    run.out = std::regex_replace(run.out, std::regex(" rect=-?[0-9]+,-?[0-9]+,[0-9]+,[0-9]+"), "");
     for (const char* line : {
              "1040 static enabled text=\"\" painted=[\"640 x 400\":left,\"75 Hz\":right]\n",
              "1038 static enabled text=\"\" painted=[\"512 x 384\":left,\"Not set\":right]\n",
@@ -146,6 +156,88 @@ TEST_F(PanelCommandTest, AnsweredQuestionsAndTheRestartRequest) {
     EXPECT_NE(log.find("MessageBox [System Settings Change]"), std::string::npos);
     EXPECT_EQ(ReadFileText(machine_.folder() / "registry.reg").find("REFRESH_640x480"), std::string::npos);
     EXPECT_NE(Autoexec().find("SET HGI_GRXCLK=57\r\n"), std::string::npos);
+}
+
+// A damaged registry.reg: the page applies what it can (the boot file), but
+// the panel names every value it could not save and fails (OK applies).
+TEST_F(PanelCommandTest, UnsavedRegistryValuesAreNamedAndFailTheRun) {
+    const fs::path registry = machine_.folder() / "registry.reg";
+    std::string text = ReadFileText(registry);
+    text.insert(text.find("\r\n[") + 2, "\"broken\"=dword:\r\n");  // a bad line in the middle
+    WriteFileText(registry, text);
+    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nok\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not saved:\n  HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon "
+                           "Graphics\\REFRESH_800x600\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileText(registry), text);
+    EXPECT_NE(Autoexec().find("SET HGI_SCREENREFRESH=60\r\n"), std::string::npos);
+}
+
+// Odd script files: a folder is an error like an unreadable file, and a FIFO
+// or a device is refused without waiting on it or reading it.
+TEST_F(PanelCommandTest, ScriptThatIsNoRegularFileExitsTwo) {
+    const fs::path fifo = machine_.scratch() / "script.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path zero = machine_.scratch() / "zero";
+    fs::create_symlink("/dev/zero", zero);
+    for (const std::string& script : {machine_.scratch().string(), fifo.string(), zero.string()}) {
+        const RunResult run = Run("panel --script " + script);
+        EXPECT_EQ(run.status, 2) << script;
+        EXPECT_NE(run.err.find("cannot read " + script + ": "), std::string::npos) << run.err;
+    }
+}
+
+// The boot-file rewrite stopped at each of its file steps in turn
+// (BRONTAR_FAULTS=CrtStop@N ends the process there as a kill would): after
+// every stop, the next start and apply keep each line of the user's, the
+// file's mode, and leave no copy behind.
+class BootFileStopTest : public PanelCommandTest {
+protected:
+    static constexpr const char* kUserLines = "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET HGI_RGAMMA=9.99\r\n";
+    static constexpr const char* kApply = "select 1036 800 x 600\nselect 1012 75 Hz\nok\n";
+
+    void PlaceUserFile() {
+        for (const auto& entry : fs::directory_iterator(machine_.driveC()))
+            if (entry.is_regular_file()) fs::remove(entry.path());
+        const fs::path file = machine_.driveC() / "AUTOEXEC.BAT";
+        WriteFileText(file, kUserLines);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    std::vector<std::string> DriveCFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(machine_.driveC()))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(BootFileStopTest, EveryStopLeavesTheUserLinesForTheNextApply) {
+    bool completed = false;
+    int step = 1;
+    for (; !completed && step <= 80; ++step) {
+        PlaceUserFile();
+        ::setenv("BRONTAR_FAULTS", ("CrtStop@" + std::to_string(step)).c_str(), 1);
+        const RunResult stopped = RunScript(kApply);
+        ::unsetenv("BRONTAR_FAULTS");
+        completed = stopped.status == 0;
+        const RunResult next = RunScript(kApply);
+        ASSERT_EQ(next.status, 0) << "stopped at step " << step << ": " << next.err;
+        const std::string autoexec = Autoexec();
+        EXPECT_EQ(autoexec.rfind("@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET HGI_SCREENREFRESH=60\r\n", 0), 0u)
+            << "stopped at step " << step << ":\n" << autoexec;
+        EXPECT_EQ(autoexec.find("9.99"), std::string::npos);
+        EXPECT_EQ(DriveCFiles().size(), 1u) << "stopped at step " << step;
+        for (const auto& entry : fs::directory_iterator(machine_.driveC())) {
+            if (!entry.is_regular_file()) continue;
+            EXPECT_EQ(fs::status(entry.path()).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write)
+                << "stopped at step " << step;
+        }
+    }
+    EXPECT_TRUE(completed) << "the apply never ran to its end";
+    EXPECT_GT(step, 5);  // the stops fell on the rewrite's steps, not only before it
 }
 
 }  // namespace

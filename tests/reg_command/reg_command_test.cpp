@@ -1,6 +1,10 @@
 // brontar reg end to end: the built program against a throwaway machine.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -26,7 +30,7 @@ protected:
     Outcome Brontar(const std::vector<std::string>& args, const std::string& input = "") {
         const auto scratch = machine_.scratch();
         WriteFileText(scratch / "in.txt", input);
-        std::string command = "'" + std::string(BRONTAR_BIN_DIR) + "/brontar'";
+        std::string command = "timeout 60 '" + std::string(BRONTAR_BIN_DIR) + "/brontar'";
         for (const std::string& arg : args) {
             std::string quoted = "'";
             for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -380,6 +384,117 @@ TEST_F(RegCommandTest, DamagedRegistryIsQueriedButNeverWritten) {
     EXPECT_EQ(add.status, 1);
     EXPECT_NE(add.err.find("line 5"), std::string::npos) << add.err;
     EXPECT_EQ(Registry(), damaged);
+}
+
+// Control characters in names and data reach the terminal as '?', while
+// registry.reg keeps the bytes as they were given.
+TEST_F(RegCommandTest, QueryShowsControlCharactersHarmlessly) {
+    ASSERT_EQ(Brontar({"reg", "add", "HKCU\\T\\a\x1b[2Jb", "/v", "n\x07", "/d", "x\x1b]0;t\x07y\xc2\x9b", "/f"}).status, 0);
+    const Outcome query = Brontar({"reg", "query", "HKCU\\T", "/s"});
+    EXPECT_EQ(query.status, 0);
+    EXPECT_EQ(query.out, "\nHKEY_CURRENT_USER\\T\n\nHKEY_CURRENT_USER\\T\\a?[2Jb\n    n?    REG_SZ    x?]0;t?y?\n\n");
+    EXPECT_NE(Registry().find("[HKEY_CURRENT_USER\\T\\a\x1b[2Jb]\r\n\"n\x07\"=\"x\x1b]0;t\x07y\xc2\x9b\"\r\n"),
+              std::string::npos);
+}
+
+// FILE arguments that are DOS paths name files in the machine's drives, in
+// any case, for export and import alike; nothing lands in the current folder.
+TEST_F(RegCommandTest, DosPathFilesMapIntoTheMachine) {
+    ASSERT_EQ(Brontar({"reg", "add", "HKCU\\T", "/v", "a", "/d", "1", "/f"}).status, 0);
+    std::filesystem::create_directories(machine_.driveC() / "Regs");
+    const Outcome exported = Brontar({"reg", "export", "HKCU\\T", "C:\\REGS\\OUT.REG"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(machine_.driveC() / "Regs" / "OUT.REG"));
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::current_path()))
+        EXPECT_EQ(entry.path().filename().string().find("C:"), std::string::npos) << entry.path();
+    ASSERT_EQ(Brontar({"reg", "delete", "HKCU\\T", "/f"}).status, 0);
+    const Outcome imported = Brontar({"reg", "import", "c:\\regs\\out.reg"});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(Brontar({"reg", "query", "HKCU\\T"}).out, "\nHKEY_CURRENT_USER\\T\n    a    REG_SZ    1\n\n");
+}
+
+// Writers keep registry.reg's mode, create the lock file for its owner only,
+// and give up with a clear message when another program holds the lock.
+TEST_F(RegCommandTest, WritersKeepTheModeAndGiveUpOnAHeldLock) {
+    ASSERT_EQ(Brontar({"setup"}).status, 0);
+    const auto registry = machine_.folder() / "registry.reg";
+    const auto ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    std::filesystem::permissions(registry, ownerOnly);
+    ASSERT_EQ(Brontar({"reg", "add", "HKCU\\T", "/v", "a", "/d", "1", "/f"}).status, 0);
+    EXPECT_EQ(std::filesystem::status(registry).permissions() & std::filesystem::perms::all, ownerOnly);
+    const auto lock = machine_.folder() / "registry.reg.lock";
+    EXPECT_EQ(std::filesystem::status(lock).permissions() & std::filesystem::perms::all, ownerOnly);
+
+    const int held = ::open(lock.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const Outcome blocked = Brontar({"reg", "add", "HKCU\\T", "/v", "b", "/d", "2", "/f"});
+    ::close(held);
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("the registry is locked by another program"), std::string::npos) << blocked.err;
+    EXPECT_EQ(Registry().find("\"b\""), std::string::npos);
+}
+
+// Each command meets a folder, a FIFO, /dev/zero and a file past the size
+// limit, as its FILE argument and in place of registry.reg and machine.ini:
+// it ends (never hangs nor aborts) and says what is wrong.
+TEST_F(RegCommandTest, EveryCommandRefusesOddFiles) {
+    ASSERT_EQ(Brontar({"setup"}).status, 0);
+    ::setenv("BRONTAR_DISPLAY", "headless", 1);
+    ::setenv("BRONTAR_INPUT", "wait 1 frames; key q", 1);
+    const auto scratch = machine_.scratch();
+    const auto fifo = scratch / "odd.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto huge = scratch / "odd.huge";
+    WriteFileText(huge, "REGEDIT4\r\n");
+    std::filesystem::resize_file(huge, (uint64_t{256} << 20) + 1);
+    // The device through a link, so a command that wrongly replaced its file
+    // would replace the link, never the device itself.
+    const auto zero = scratch / "zero";
+    std::filesystem::create_symlink("/dev/zero", zero);
+    const std::string odd[] = {scratch.string(), fifo.string(), zero.string(), huge.string()};
+    const auto check = [&](const std::vector<std::string>& args, const std::string& what) {
+        const Outcome run = Brontar(args);
+        EXPECT_GE(run.status, 0) << what << ": killed";
+        EXPECT_NE(run.status, 124) << what << ": hung";
+        EXPECT_EQ(run.err.find("terminate called"), std::string::npos) << what << ": " << run.err;
+        return run;
+    };
+    for (const std::string& file : odd) {
+        const Outcome import = check({"reg", "import", file}, "import " + file);
+        EXPECT_EQ(import.status, 1);
+        EXPECT_NE(import.err.find(file + ": "), std::string::npos) << import.err;
+        if (file != huge.string()) {  // a regular file, however large, may be overwritten
+            EXPECT_EQ(check({"reg", "export", "HKCU", file, "/y"}, "export " + file).status, 1);
+            EXPECT_TRUE(std::filesystem::is_symlink(zero));
+        }
+        EXPECT_EQ(check({"panel", "--script", file}, "panel " + file).status, 2);
+        EXPECT_EQ(check({"regedit", file}, "regedit " + file).status, 1);
+        EXPECT_NE(check({"monitor", "import", file}, "monitor import " + file).status, 0);
+    }
+    const std::vector<std::vector<std::string>> commands = {
+        {"setup"}, {"reg", "query", "HKCU"}, {"reg", "add", "HKCU\\T", "/f"}, {"panel"}, {"monitor"}, {"test", "640x480"}};
+    for (const char* name : {"registry.reg", "machine.ini"}) {
+        const auto path = machine_.folder() / name;
+        const std::string kept = ReadFileText(path);
+        for (const std::string& file : odd) {
+            std::filesystem::remove(path);
+            if (file == scratch.string()) std::filesystem::create_directory(path);
+            else std::filesystem::create_symlink(file, path);
+            for (const auto& args : commands) {
+                const Outcome run = check(args, std::string(name) + " as " + file + ": " + args[0]);
+                // A damaged registry is still queried, and the test screen runs on.
+                const bool query = args.size() > 1 && args[1] == "query";
+                if (args[0] != "test" && !(query && name == std::string("registry.reg"))) {
+                    EXPECT_NE(run.status, 0) << name << " as " << file << ": " << args[0];
+                }
+                EXPECT_NE(run.err.find(name), std::string::npos) << name << " as " << file << ": " << run.err;
+            }
+            std::filesystem::remove(path);
+        }
+        WriteFileText(path, kept);
+    }
+    ::unsetenv("BRONTAR_DISPLAY");
+    ::unsetenv("BRONTAR_INPUT");
 }
 
 }  // namespace

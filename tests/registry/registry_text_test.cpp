@@ -466,4 +466,46 @@ TEST(RegistryTree, DeletingAKeyTakesEverythingBelowButRootsStay) {
     EXPECT_NE(tree.FindKey("HKLM"), nullptr);
 }
 
+// Windows' limits: names of 255 characters and keys 512 levels deep (the
+// root the first); one more is refused with its reason, and a key nested far
+// deeper is refused quickly instead of growing the file without end.
+TEST(RegistryLimits, LongNamesAndDeepKeysAreRefusedWithTheirReason) {
+    const std::string name255(255, 'k');
+    std::string deepest = "HKEY_CURRENT_USER";
+    for (size_t level = 2; level <= mr::kDeepestKey; ++level) deepest += "\\k";
+    std::vector<mr::ParseProblem> problems;
+    mr::RegistryTree tree = Parse("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + name255 + "]\r\n[" + deepest + "]\r\n\"v\"=dword:1\r\n",
+                                  &problems);
+    EXPECT_TRUE(problems.empty());
+    ASSERT_NE(tree.FindKey(deepest), nullptr);
+
+    std::string farTooDeep = "HKEY_CURRENT_USER";
+    for (int level = 0; level < 100000; ++level) farTooDeep += "\\k";
+    Parse("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + name255 + "x]\r\n[" + deepest + "\\k]\r\n[" + farTooDeep +
+              "]\r\n\"v\"=dword:1\r\n",
+          &problems);
+    ASSERT_GE(problems.size(), 3u);  // and the value line below the refused key
+    EXPECT_EQ(problems[0].message, "key name longer than 255 characters");
+    EXPECT_EQ(problems[1].message, "key deeper than 512 levels");
+    EXPECT_EQ(problems[2].message, "key deeper than 512 levels");
+    EXPECT_THROW(tree.CreateKey(deepest + "\\k"), brontar::machine::MachineError);
+    EXPECT_FALSE(mr::IsStorableKeyName(name255 + "x"));
+}
+
+// A tree deeper than any limit (built key by key, as no file can make it)
+// still copies and goes away without exhausting the stack.
+TEST(RegistryLimits, DepthNeverReachesTheCallStack) {
+    auto tree = std::make_unique<mr::RegistryTree>();
+    mr::RegistryKey* key = tree->FindKey("HKCU");
+    for (int level = 0; level < 300000; ++level) key = &key->CreateSubkey("k");
+    key->SetValue("v", mr::kTypeDword, mr::DwordBytes(7));
+    auto copy = std::make_unique<mr::RegistryTree>(*tree);
+    tree.reset();
+    const mr::RegistryKey* copied = copy->FindKey("HKCU");
+    for (int level = 0; level < 300000 && copied != nullptr; ++level) copied = copied->FindSubkey("k");
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied->FindValue("v"), nullptr);
+    copy.reset();
+}
+
 }  // namespace

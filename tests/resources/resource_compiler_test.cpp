@@ -100,6 +100,7 @@ TEST(ResourceCompilerTest, FaultyScriptsAreRejectedWithTheirLine) {
         "STRINGTABLE BEGIN 2, \"a\"",                // no END
         "#define A A\nSTRINGTABLE BEGIN A, \"x\" END",  // endless macro
         "STRINGTABLE BEGIN 99999999999, \"x\" END",
+        "STRINGTABLE DISCARDABLE",                   // ends before BEGIN (looped for ever once)
     };
     for (const char* script : faulty) {
         EXPECT_THROW(EncodeResources(Parse(script)), ScriptError) << script;

@@ -73,4 +73,23 @@ TEST(ApplyAutoexecSettings, WritesTheBootFileOfTheDriveWinbootdirNames) {
               "SET HGI_SCREENREFRESH=85\r\nSET HGI_RGAMMA=1.70\r\nSET HGI_GGAMMA=1.70\r\nSET HGI_BGAMMA=1.70\r\n");
 }
 
+// A winbootdir without a drive letter names no folder of the machine: the
+// page's usual box, and the boot file of drive C:, never a file in the
+// current folder or below the host's root.
+TEST(ApplyAutoexecSettings, WinbootdirWithoutADriveLetterIsRefused) {
+    LoggedMachine machine;
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(machine.scratch());
+    for (const char* value : {".:\\WINDOWS", "\\WINDOWS", "/tmp", "1:\\"}) {
+        ScopedEnvironment bootDir("winbootdir", value);
+        EXPECT_EQ(GetBootDrive(), 'c') << value;
+        ApplyAutoexecSettings(29, 29, 29, 0);
+    }
+    std::filesystem::current_path(here);
+    for (const auto& entry : std::filesystem::directory_iterator(machine.scratch()))
+        EXPECT_EQ(entry.path().filename().string().find("utoexec"), std::string::npos) << entry.path();
+    EXPECT_NE(BootFile(machine).find("SET HGI_SCREENREFRESH=60"), std::string::npos);
+    EXPECT_NE(machine.log().find("MessageBox [BAD] Failed to read env var"), std::string::npos);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // Windows modes and refusals; other paths untouched.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -90,6 +92,21 @@ TEST(CrtFiles, RefusalsAsOnWindows) {
     EXPECT_EQ(std::remove("C:\\WINDOWS"), -1);
     EXPECT_EQ(errno, EACCES);
     EXPECT_TRUE(std::filesystem::is_directory(machine.windows()));
+}
+
+// A FIFO or a device in the drives is refused at once, for reading and
+// writing alike, rather than waited on or read without end.
+TEST(CrtFiles, OnlyRegularFilesOpen) {
+    LoggedMachine machine;
+    ASSERT_EQ(::mkfifo((machine.driveC() / "PIPE.TXT").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", machine.driveC() / "ZERO.TXT");
+    for (const char* path : {"C:\\PIPE.TXT", "C:\\ZERO.TXT"})
+        for (const char* mode : {"rb", "r+b", "wb", "ab"}) {
+            errno = 0;
+            EXPECT_EQ(std::fopen(path, mode), nullptr) << path << " " << mode;
+            EXPECT_EQ(errno, EACCES) << path << " " << mode;
+        }
+    EXPECT_TRUE(std::filesystem::is_symlink(machine.driveC() / "ZERO.TXT"));
 }
 
 TEST(CrtFiles, RenameNeverReplacesAnExistingFile) {

@@ -291,3 +291,20 @@ TEST(LoadBitmapFile, RefusesOtherDepthsAndOtherFiles) {
     LoadBitmapFile("/nonexistent/folder/picture.bmp", &image);
     EXPECT_EQ(image.bmBits, nullptr);
 }
+
+// A row 2^30 pixels wide, its pixel data present (a sparse file): the 16-bit
+// stride would not fit the image's LONG stride nor a texture's pitch, and the
+// row offsets would overflow an int. It is refused before anything is read.
+TEST(LoadBitmapFile, RefusesRowsTooWideForAStrideWithoutOverflow) {
+    TempMachine machine;
+    BitmapFile wide;
+    wide.width = 1 << 30;
+    wide.bits = 16;
+    const auto path = machine.scratch() / "wide.bmp";
+    WriteFileText(path, wide.Bytes());
+    std::filesystem::resize_file(path, 54 + (uint64_t{1} << 31));
+    BITMAP image;
+    image.bmBits = &image;
+    LoadBitmapFile(path.c_str(), &image);
+    EXPECT_EQ(image.bmBits, nullptr);
+}

@@ -435,7 +435,10 @@ private:
     }
 
     void StringTable(ResourceScript& script) {
-        while (!IsWord("BEGIN") && !IsPunct("{")) Take();  // memory options are ignored
+        while (!IsWord("BEGIN") && !IsPunct("{")) {  // memory options are ignored
+            if (Peek().kind == TokenKind::End) Fail("STRINGTABLE without BEGIN");
+            Take();
+        }
         Begin();
         while (!AtEnd()) {
             if (Peek().kind == TokenKind::End) Fail("STRINGTABLE without END");
