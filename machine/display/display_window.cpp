@@ -181,6 +181,18 @@ int VirtualKey(SDL_Keycode key) {
     }
 }
 
+// The screen lost a window's pixels (it was just mapped, or uncovered): the
+// last picture goes up again.
+void ShowAgain(Uint32 windowId) {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    for (auto& [key, shown] : state.windows) {
+        if (shown.window == nullptr || SDL_GetWindowID(shown.window) != windowId) continue;
+        SDL_RenderCopy(shown.renderer, shown.texture, nullptr, nullptr);
+        SDL_RenderPresent(shown.renderer);
+    }
+}
+
 std::vector<uint64_t> ShownKeys() {
     WindowState& state = State();
     std::lock_guard lock(state.mutex);
@@ -199,6 +211,8 @@ void Translate(const SDL_Event& event, std::vector<DisplayInputEvent>& out) {
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                 out.push_back({Kind::Close, 0, false, 0, 0, WindowOfEvent(event.window.windowID).first});
+            if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN)
+                ShowAgain(event.window.windowID);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:

@@ -13,6 +13,7 @@
 
 #include "platform/kernel/event_log.h"
 #include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/input_window.h"
 
 // A page made by CreatePropertySheetPageA.
@@ -50,55 +51,11 @@ SheetState* FindSheet(HWND sheet) {
     return found == Sheets().end() ? nullptr : found->second;
 }
 
-// Little-endian template builder for the sheet's own dialog.
-class TemplateBuilder {
-public:
-    void Word(WORD value) {
-        bytes_.push_back(static_cast<uint8_t>(value));
-        bytes_.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    void Dword(DWORD value) {
-        Word(static_cast<WORD>(value));
-        Word(static_cast<WORD>(value >> 16));
-    }
-    void Text(const char* ascii) {
-        while (*ascii) Word(static_cast<WORD>(*ascii++));
-        Word(0);
-    }
-    void Align() {
-        while (bytes_.size() % 4) bytes_.push_back(0);
-    }
-    // An item at 0, 0: the sheet places its controls once it knows the page's size.
-    void Item(const char* className, const char* title, WORD id, DWORD style) {
-        Align();
-        Dword(WS_CHILD | WS_VISIBLE | style);
-        Dword(0);
-        for (int i = 0; i < 4; ++i) Word(0);
-        Word(id);
-        Text(className);
-        Text(title);
-        Word(0);
-    }
-    const void* Data() const { return bytes_.data(); }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
-
 // The sheet: the tab control, then OK (the default), Cancel and Apply
 // (disabled until a page reports a change), in this tab order; LayOutSheet
 // places them around the page.
-TemplateBuilder SheetTemplate(const char* caption) {
-    TemplateBuilder builder;
-    builder.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_MODALFRAME);
-    builder.Dword(0);
-    builder.Word(4);
-    for (int i = 0; i < 4; ++i) builder.Word(0);
-    builder.Word(0);
-    builder.Word(0);
-    builder.Text(caption);
-    builder.Word(8);
-    builder.Text("MS Sans Serif");
+DialogTemplateWriter SheetTemplate(const char* caption) {
+    DialogTemplateWriter builder(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, caption, "MS Sans Serif");
     builder.Item(WC_TABCONTROLA, "", static_cast<WORD>(kTabControlId), WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS);
     builder.Item("BUTTON", "OK", IDOK, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
     builder.Item("BUTTON", "Cancel", IDCANCEL, WS_TABSTOP | BS_PUSHBUTTON);
@@ -331,7 +288,7 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     }
     const char* caption = lppsph->pszCaption != nullptr && !IS_INTRESOURCE(lppsph->pszCaption) ? lppsph->pszCaption : "";
     auto sheetTemplate = brontar::platform::SheetTemplate(caption);
-    HWND sheet = CreateDialogIndirectParamA(lppsph->hInstance, static_cast<LPCDLGTEMPLATEA>(sheetTemplate.Data()),
+    HWND sheet = CreateDialogIndirectParamA(lppsph->hInstance, sheetTemplate.Template(),
                                             lppsph->hwndParent, brontar::platform::SheetDialogProc,
                                             reinterpret_cast<LPARAM>(&state));
     if (sheet == nullptr || state.pages.empty()) {

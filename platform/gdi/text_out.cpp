@@ -30,7 +30,8 @@ BOOL MeasureText(HDC hdc, LPCSTR text, int count, LPSIZE size) {
     DeviceContext* context = FindDeviceContext(hdc);
     if (context == nullptr) return FALSE;
     FontInstance& font = *context->font->font;
-    int64_t width = RunWidth(font, DecodeAnsiText(std::string_view(text, static_cast<size_t>(count)), AnsiIsUtf8()), nullptr);
+    const std::u32string characters = DecodeAnsiText(std::string_view(text, static_cast<size_t>(count)), AnsiIsUtf8());
+    int64_t width = RunWidth(font, characters, nullptr);
     size->cx = static_cast<LONG>(std::min<int64_t>(width, LONG_MAX));
     size->cy = font.Metrics().height;
     return TRUE;

@@ -161,7 +161,7 @@ void CloseList(HWND hwnd, ComboState& state, bool pick) {
     DestroyWindow(list);
     InvalidateRect(hwnd, nullptr, FALSE);
     NotifyParent(hwnd, CBN_CLOSEUP);
-    if (pick && state.hot >= 0 && state.hot != state.selection) {
+    if (pick && state.hot >= 0 && state.hot < ItemCount(state) && state.hot != state.selection) {
         state.selection = state.hot;
         ShowSelection(hwnd, state);
         NotifyParent(hwnd, CBN_SELCHANGE);
@@ -282,6 +282,11 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
             }
             return 0;
         }
+        case WM_NCDESTROY:
+            // Destroyed with its owner: the box forgets it.
+            if (state->list == list) state->list = nullptr;
+            ListOwners().Erase(list);
+            return DefWindowProcA(list, message, wParam, lParam);
         case WM_CAPTURECHANGED:
             // Another window took the pointer: the list goes, unchanged.
             if (state->list == list && reinterpret_cast<HWND>(lParam) != list) CloseList(combo, *state, false);

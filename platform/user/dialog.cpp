@@ -155,7 +155,8 @@ extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
         case WM_ERASEBKGND: {
             // The dialog asks itself for its background, so its procedure can choose it.
             HDC dc = reinterpret_cast<HDC>(wParam);
-            auto brush = reinterpret_cast<HBRUSH>(SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
+            auto brush = reinterpret_cast<HBRUSH>(
+                SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
             if (dc == nullptr || brush == nullptr) return 0;
             RECT client;
             GetClientRect(hDlg, &client);

@@ -147,3 +147,49 @@ std::optional<DialogTemplateData> ParseDialogTemplate(const void* data, size_t s
 }
 
 }  // namespace brontar::platform
+
+namespace brontar::platform {
+
+DialogTemplateWriter::DialogTemplateWriter(DWORD style, const char* caption, const char* faceName) {
+    Dword(style | DS_SETFONT);
+    Dword(0);
+    countOffset_ = bytes_.size();
+    Word(0);
+    for (int i = 0; i < 4; ++i) Word(0);
+    Word(0);  // no menu
+    Word(0);  // the dialog class
+    Text(caption);
+    Word(8);
+    Text(faceName);
+}
+
+void DialogTemplateWriter::Item(const char* className, const char* title, WORD id, DWORD style) {
+    while (bytes_.size() % 4) bytes_.push_back(0);
+    Dword(WS_CHILD | WS_VISIBLE | style);
+    Dword(0);
+    for (int i = 0; i < 4; ++i) Word(0);
+    Word(id);
+    Text(className);
+    Text(title);
+    Word(0);  // no creation data
+    const WORD count = static_cast<WORD>(bytes_[countOffset_] | (bytes_[countOffset_ + 1] << 8)) + 1;
+    bytes_[countOffset_] = static_cast<uint8_t>(count);
+    bytes_[countOffset_ + 1] = static_cast<uint8_t>(count >> 8);
+}
+
+void DialogTemplateWriter::Word(WORD value) {
+    bytes_.push_back(static_cast<uint8_t>(value));
+    bytes_.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void DialogTemplateWriter::Dword(DWORD value) {
+    Word(static_cast<WORD>(value));
+    Word(static_cast<WORD>(value >> 16));
+}
+
+void DialogTemplateWriter::Text(const char* text) {
+    for (char16_t unit : Utf8ToUtf16(text)) Word(static_cast<WORD>(unit));
+    Word(0);
+}
+
+}  // namespace brontar::platform

@@ -184,7 +184,8 @@ std::vector<Line> LayOut(const Layout& layout, std::string_view text, LONG maxWi
     }
     for (Line& line : lines) {
         line.width = WidthOf(layout, line.text);
-        if (layout.format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) ShortenLine(layout, line, maxWidth);
+        if (layout.format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS))
+            ShortenLine(layout, line, maxWidth);
     }
     return lines;
 }

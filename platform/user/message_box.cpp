@@ -2,12 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "machine/display/display_window.h"
 #include "platform/kernel/event_log.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+#include "platform/user/window_store.h"
 
 namespace brontar::platform {
 
@@ -32,23 +40,210 @@ int DefaultButton(UINT uType) {
     return kButtons[type][index < 3 ? index : 0];
 }
 
-int NextAnswer(UINT uType) {
+// The scripted answer waiting, if any.
+std::optional<int> QueuedAnswer() {
     std::lock_guard lock(answerMutex);
-    if (queuedAnswers.empty()) return DefaultButton(uType);
+    if (queuedAnswers.empty()) return std::nullopt;
     const int answer = queuedAnswers.front();
     queuedAnswers.pop_front();
     return answer;
 }
 
-// Boxes are never drawn: where a window display was asked for, say so once.
-void ReportBoxesNotDrawn() {
-    static std::once_flag reported;
-    const char* display = std::getenv("BRONTAR_DISPLAY");
-    if (display == nullptr || std::string_view(display) != "window") return;
-    std::call_once(reported, [] {
-        WriteDiagnostic("MessageBoxA: message boxes are not drawn on the display; each takes its scripted answer or "
-                        "its default button");
-    });
+struct BoxButton {
+    int id;
+    const char* text;
+};
+
+std::vector<BoxButton> ButtonsOf(UINT uType) {
+    switch (uType & MB_TYPEMASK) {
+        case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+        case MB_ABORTRETRYIGNORE: return {{IDABORT, "&Abort"}, {IDRETRY, "&Retry"}, {IDIGNORE, "&Ignore"}};
+        case MB_YESNOCANCEL: return {{IDYES, "&Yes"}, {IDNO, "&No"}, {IDCANCEL, "Cancel"}};
+        case MB_YESNO: return {{IDYES, "&Yes"}, {IDNO, "&No"}};
+        case MB_RETRYCANCEL: return {{IDRETRY, "&Retry"}, {IDCANCEL, "Cancel"}};
+        default: return {{IDOK, "OK"}};
+    }
+}
+
+// A box on the screen, between creation and the user's answer.
+struct OpenBox {
+    UINT type = 0;
+    int answer = 0;       // 0 while the user has not answered
+    bool framed = false;  // drawn inside its owner's desktop window: it draws its own frame and caption
+};
+
+// The frame and caption bar a box inside its owner's desktop window draws
+// for itself (a box with a desktop window of its own gets them from there).
+constexpr LONG kFrame = 3;
+constexpr LONG kCaptionHeight = 18;
+
+void PaintFrame(HWND box, HDC dc) {
+    RECT rect;
+    GetClientRect(box, &rect);
+    DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);
+    RECT caption{kFrame, kFrame, rect.right - kFrame, kFrame + kCaptionHeight};
+    FillRect(dc, &caption, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
+    char title[256];
+    GetWindowTextA(box, title, sizeof title);
+    caption.left += 3;
+    DrawTextExA(dc, title, -1, &caption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS, nullptr);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+}
+
+// The icon of MB_ICONx, 32 x 32: a disc with its sign, as the standard icons
+// show them (red with a white cross, white with a blue question mark or i,
+// yellow with a black exclamation mark).
+void PaintIcon(HDC dc, UINT icon, POINT at) {
+    COLORREF disc = RGB(255, 255, 255), sign = RGB(0, 0, 255);
+    const char* glyph = icon == MB_ICONQUESTION ? "?" : "i";
+    if (icon == MB_ICONHAND) disc = RGB(255, 0, 0), sign = RGB(255, 255, 255), glyph = "X";
+    if (icon == MB_ICONEXCLAMATION) disc = RGB(255, 255, 0), sign = RGB(0, 0, 0), glyph = "!";
+    constexpr int kSize = 32;
+    HBRUSH outline = CreateSolidBrush(RGB(0, 0, 0));
+    HBRUSH fill = CreateSolidBrush(disc);
+    for (int y = 0; y < kSize; ++y) {
+        const double dy = y + 0.5 - kSize / 2.0;
+        const int outer = static_cast<int>(std::sqrt(std::max(0.0, 16.0 * 16.0 - dy * dy)) + 0.5);
+        const int inner = static_cast<int>(std::sqrt(std::max(0.0, 15.0 * 15.0 - dy * dy)) + 0.5);
+        RECT row{at.x + kSize / 2 - outer, at.y + y, at.x + kSize / 2 + outer, at.y + y + 1};
+        FillRect(dc, &row, outline);
+        RECT filled{at.x + kSize / 2 - inner, at.y + y, at.x + kSize / 2 + inner, at.y + y + 1};
+        if (inner > 0 && y > 0 && y < kSize - 1) FillRect(dc, &filled, fill);
+    }
+    DeleteObject(outline);
+    DeleteObject(fill);
+    HFONT font = CreateFontA(-22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, sign);
+    RECT box{at.x, at.y, at.x + kSize, at.y + kSize};
+    std::string text = glyph;
+    DrawTextExA(dc, text.data(), 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, nullptr);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+}
+
+constexpr int kIconId = 20;
+constexpr int kTextId = 0xFFFF;
+
+INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* open = reinterpret_cast<OpenBox*>(GetWindowLongPtrA(box, static_cast<int>(DWLP_USER)));
+    switch (message) {
+        case WM_INITDIALOG: SetWindowLongPtrA(box, static_cast<int>(DWLP_USER), lParam); return FALSE;
+        case WM_COMMAND: {
+            if (open == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
+            int id = LOWORD(wParam);
+            // Esc and the close button answer Cancel where there is one, OK on a box with OK alone.
+            if (id == IDCANCEL && GetDlgItem(box, IDCANCEL) == nullptr) {
+                if ((open->type & MB_TYPEMASK) != MB_OK) return TRUE;
+                id = IDOK;
+            }
+            open->answer = id;
+            return TRUE;
+        }
+        case WM_CLOSE: SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); return TRUE;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(box, &paint);
+            HWND icon = GetDlgItem(box, kIconId);
+            if (dc != nullptr && open != nullptr && open->framed) PaintFrame(box, dc);
+            if (dc != nullptr && open != nullptr && icon != nullptr) {
+                RECT rect;
+                GetWindowRect(icon, &rect);
+                MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
+                PaintIcon(dc, open->type & MB_ICONMASK, POINT{rect.left, rect.top});
+            }
+            EndPaint(box, &paint);
+            return TRUE;
+        }
+        default: return FALSE;
+    }
+}
+
+// Icon at the top left, the text wrapped beside it, the buttons centred
+// below; the box centred over its owner.
+void LayOutBox(HWND box, HWND owner, const char* text, size_t buttonCount, bool framed) {
+    RECT units{7, 7, 50, 14};  // margin, button size
+    MapDialogRect(box, &units);
+    RECT gapUnits{4, 0, 0, 0};
+    MapDialogRect(box, &gapUnits);
+    const LONG side = framed ? kFrame : 0;
+    const LONG margin = units.left;
+    const LONG top = (framed ? kFrame + kCaptionHeight : 0) + margin;
+    HWND icon = GetDlgItem(box, kIconId);
+    const LONG textLeft = side + (icon != nullptr ? margin + 32 + margin : margin);
+    if (icon != nullptr) MoveWindow(icon, side + margin, top, 32, 32, FALSE);
+    HWND textWindow = GetDlgItem(box, kTextId);
+    RECT textRect{0, 0, 360, 0};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    std::string copy = text;
+    DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX, nullptr);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    const LONG textTop = icon != nullptr && textRect.bottom < 32 ? top + (32 - textRect.bottom) / 2 : top;
+    MoveWindow(textWindow, textLeft, textTop, textRect.right + 1, textRect.bottom, FALSE);
+    const LONG contentBottom = std::max(textTop + textRect.bottom, icon != nullptr ? top + 32 : LONG{0});
+    const LONG rowWidth = static_cast<LONG>(buttonCount) * units.right + static_cast<LONG>(buttonCount - 1) * gapUnits.left;
+    const LONG width = std::max(textLeft + textRect.right + 1 + margin, rowWidth + 2 * margin) + side;
+    const LONG buttonTop = contentBottom + margin;
+    LONG x = (width - rowWidth) / 2;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == icon || child == textWindow) continue;
+        MoveWindow(child, x, buttonTop, units.right, units.bottom, FALSE);
+        x += units.right + gapUnits.left;
+    }
+    const LONG height = buttonTop + units.bottom + margin + side;
+    RECT ownerRect{0, 0, width, height};
+    if (owner != nullptr) GetWindowRect(owner, &ownerRect);
+    MoveWindow(box, (ownerRect.left + ownerRect.right - width) / 2, (ownerRect.top + ownerRect.bottom - height) / 2,
+               width, height, FALSE);
+}
+
+// A real box on the screen: modal over its owner until a button answers.
+int RunBox(HWND owner, const char* text, const char* caption, UINT uType) {
+    const std::vector<BoxButton> buttons = ButtonsOf(uType);
+    DialogTemplateWriter writer(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, caption, "MS Sans Serif");
+    if (uType & MB_ICONMASK) writer.Item("STATIC", "", kIconId, SS_LEFT);
+    writer.Item("STATIC", text, kTextId, SS_LEFT | SS_NOPREFIX);
+    UINT defaultIndex = (uType & MB_DEFMASK) >> 8;
+    if (defaultIndex >= buttons.size()) defaultIndex = 0;
+    for (size_t i = 0; i < buttons.size(); ++i)
+        writer.Item("BUTTON", buttons[i].text, static_cast<WORD>(buttons[i].id),
+                    WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+    HWND root = owner != nullptr ? DesktopRoot(owner) : nullptr;
+    OpenBox open{uType, 0, root != nullptr};
+    HWND previousFocus = GetFocus();
+    HWND box = CreateDialogIndirectParamA(nullptr, writer.Template(), root, BoxProc, reinterpret_cast<LPARAM>(&open));
+    if (box == nullptr) return DefaultButton(uType);
+    SendMessageA(box, DM_SETDEFID, static_cast<WPARAM>(buttons[defaultIndex].id), 0);
+    LayOutBox(box, root, text, buttons.size(), open.framed);
+    const bool ownerWasEnabled = root != nullptr && IsWindowEnabled(root);
+    if (ownerWasEnabled) EnableWindow(root, FALSE);
+    ShowWindow(box, SW_SHOW);
+    MoveDialogFocus(box, GetDlgItem(box, buttons[defaultIndex].id));
+    MSG message;
+    while (open.answer == 0 && IsWindow(box)) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got < 0) break;
+        if (!IsDialogMessageA(box, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    if (ownerWasEnabled) EnableWindow(root, TRUE);
+    if (IsWindow(box)) DestroyWindow(box);
+    if (previousFocus != nullptr && IsWindow(previousFocus)) SetFocus(previousFocus);
+    return open.answer != 0 ? open.answer : DefaultButton(uType);
 }
 
 }  // namespace
@@ -65,13 +260,16 @@ void ClearMessageBoxAnswers() {
 
 }  // namespace brontar::platform
 
-extern "C" int WINAPI MessageBoxA(HWND /*hWnd*/, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+extern "C" int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     // A box without a caption is titled "Error", as on Windows.
     std::string line = "MessageBox [";
     line += lpCaption != nullptr ? lpCaption : "Error";
     line += "] ";
     if (lpText != nullptr) line += lpText;
     brontar::platform::WriteEventLog(line);
-    brontar::platform::ReportBoxesNotDrawn();
-    return brontar::platform::NextAnswer(uType);
+    // A scripted answer comes first; with a display the user answers; a
+    // headless run never waits: the default button answers.
+    if (std::optional<int> answer = brontar::platform::QueuedAnswer()) return *answer;
+    if (!brontar::machine::DisplayWindowWanted()) return brontar::platform::DefaultButton(uType);
+    return brontar::platform::RunBox(hWnd, lpText != nullptr ? lpText : "", lpCaption != nullptr ? lpCaption : "Error", uType);
 }

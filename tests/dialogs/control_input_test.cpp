@@ -278,6 +278,17 @@ TEST_F(ComboInputTest, UpAndDownOnAClosedBoxStepTheSelection) {
     ASSERT_TRUE(Dropped());
     SetFocus(Item(31));
     EXPECT_FALSE(Dropped());
+
+    // The items go while the list is dropped on the last one: Enter picks nothing.
+    SendMessageA(combo_, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+    SendMessageA(combo_, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
+    SendMessageA(combo_, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(Dropped());
+    EXPECT_EQ(Selection(), CB_ERR);
+    // Left dropped: the dialog's destruction takes the list with it.
+    SendMessageA(combo_, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+    EXPECT_TRUE(Dropped());
 }
 
 // The same controls driven as the user drives them: pointer actions at

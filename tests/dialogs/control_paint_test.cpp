@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/user/window_pixels.h"
 #include "tests/support/temp_machine.h"
 
@@ -183,6 +186,34 @@ TEST_F(ControlPaintTest, CheckBoxMarkAndDisabledEmbossedText) {
             }
         }
     EXPECT_GT(grey, 10);
+}
+
+TEST_F(ControlPaintTest, StaticTextSitsLeftCentredOrRight) {
+    HWND label = GetDlgItem(dialog_, 34);  // 110,40 40x8 units: 60 by 13 pixels
+    EnableWindow(label, TRUE);
+    HDC dc = GetDC(label);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, "Off", 3, &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    // The ink of "Off" lies within its extent, placed by the style.
+    const std::pair<LONG, LONG> expected[] = {
+        {SS_LEFT, 0}, {SS_CENTER, (60 - extent.cx) / 2}, {SS_RIGHT, 60 - extent.cx}};
+    for (const auto& [style, left] : expected) {
+        SetWindowLongA(label, GWL_STYLE, (GetWindowLongA(label, GWL_STYLE) & ~SS_TYPEMASK) | style);
+        auto pixels = Painted(34);
+        int first = 60, last = -1;
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                if (At(pixels, x, y) == kBlack) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        EXPECT_GE(first, left) << style;
+        EXPECT_LT(last, left + extent.cx) << style;
+        EXPECT_LE(first, left + 2) << style;
+    }
 }
 
 TEST_F(ControlPaintTest, TrackbarThumbFollowsThePositionOverTheChannelAndTicks) {
