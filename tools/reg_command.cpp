@@ -459,7 +459,10 @@ int Add(const Options& options) {
             return 1;
         }
     }
-    mr::EditRegistry(folder, [&](mr::RegistryTree& tree) { tree.CreateKey(components).SetValue(name, type, data); });
+    // clang 14 cannot capture structured bindings: the lambda takes them by name.
+    mr::EditRegistry(folder, [&, &type = type, &data = data](mr::RegistryTree& tree) {
+        tree.CreateKey(components).SetValue(name, type, data);
+    });
     std::cout << kCompleted << '\n';
     return 0;
 }
