@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-liberation fonts-vlgothic libpng-dev
+  xvfb xdotool x11-apps
 )
 
 missing=()
