@@ -107,18 +107,22 @@ protected:
     void SetUp() override {
         if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (scripts/setup.sh installs xvfb, xdotool, x11-apps)";
         ASSERT_TRUE(OnPath("xdotool") && OnPath("xwd")) << "Xvfb is here but xdotool or xwd is not (x11-apps)";
-        for (int number = 70; number < 100 && server_ == 0; ++number) {
-            if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) continue;
-            display_ = ":" + std::to_string(number);
-            std::vector<std::string> arguments = {"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
-            std::vector<char*> argv;
-            for (std::string& argument : arguments) argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            if (::posix_spawnp(&server_, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) server_ = 0;
-            const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            for (int wait = 0; wait < 100 && server_ != 0 && !fs::exists(socket); ++wait) std::this_thread::sleep_for(50ms);
-            if (server_ != 0 && !fs::exists(socket)) Stop();
-        }
+        // The server picks a free display itself and writes its number into the pipe.
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        std::string fd = std::to_string(pipe[1]);
+        std::vector<std::string> arguments = {"Xvfb", "-displayfd", fd, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&server_, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) server_ = 0;
+        ::close(pipe[1]);
+        std::string number;
+        char c;
+        while (server_ != 0 && ::read(pipe[0], &c, 1) == 1 && c != '\n') number += c;
+        ::close(pipe[0]);
+        if (number.empty()) Stop();
+        display_ = ":" + number;
         ASSERT_NE(server_, 0) << "no X server could be started";
         ::setenv("DISPLAY", display_.c_str(), 1);
         ::unsetenv("BRONTAR_DISPLAY");
@@ -240,7 +244,8 @@ TEST_F(DesktopWindowTest, TestScreenWindowShowsTheCapturedFrame) {
         std::this_thread::sleep_for(100ms);
         size_t now = 0;
         if (fs::exists(capture))
-            for ([[maybe_unused]] const auto& entry : fs::directory_iterator(capture)) ++now;
+            for (const auto& entry : fs::directory_iterator(capture))
+                if (entry.path().extension() == ".png" && entry.path().filename().string().starts_with("frame-")) ++now;
         settled = now == frames && now > 0 ? settled + 1 : 0;
         frames = now;
     }
