@@ -1,10 +1,15 @@
 #include "machine/file_io.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+
+#include "machine/hgi1init_calls.h"
 #include "machine/machine_folder.h"
 #include "tests/support/temp_machine.h"
 
@@ -101,4 +106,23 @@ TEST(ReadInputFile, RefusesFoldersFifosDevicesAndHugeFiles) {
         }
         EXPECT_FALSE(ReadWholeFile(path).has_value());
     }
+}
+
+// The call-count file is its owner's alone, and a lock another program holds
+// past the wait limit costs one count, never a hang.
+TEST(LockFiles, CallCountsArePrivateAndAHeldLockIsWaitedOnAtMostTheLimit) {
+    TempMachine machine;
+    std::filesystem::create_directories(machine.folder());
+    brontar::machine::CountHgi1InitCall(machine.folder(), "HGI1_INIT");
+    const auto file = brontar::machine::Hgi1InitCallsPath(machine.folder());
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const int held = ::open(file.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    brontar::machine::CountHgi1InitCall(machine.folder(), "HGI1_INIT");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, brontar::machine::kLockWaitLimit + std::chrono::seconds(5));
+    ::close(held);
+    brontar::machine::CountHgi1InitCall(machine.folder(), "HGI1_INIT");
+    EXPECT_EQ(brontar::machine::ReadHgi1InitCalls(machine.folder()).at("HGI1_INIT"), 2);
 }
