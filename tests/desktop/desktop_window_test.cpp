@@ -92,16 +92,6 @@ size_t DifferentPixels(const machine::RgbPicture& a, const machine::RgbPicture& 
     return different;
 }
 
-std::string SortedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    std::string sorted;
-    for (const std::string& line : lines) sorted += line + "\n";
-    return sorted;
-}
-
 class DesktopWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {

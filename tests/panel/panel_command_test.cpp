@@ -121,17 +121,6 @@ TEST_F(PanelCommandTest, DumpShowsRowsMonitorListsAndSliders) {
 }
 
 // The centre of a control's rectangle in the sheet, from a dump line.
-// The same registry holds the same lines, whatever order its writes left them in.
-std::string SortedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    std::string sorted;
-    for (const std::string& line : lines) sorted += line + "\n";
-    return sorted;
-}
-
 struct Centre {
     int x;
     int y;
