@@ -28,7 +28,10 @@ std::string WindowsDosDirectory(const fs::path& folder) {
 fs::path WindowsHostFolder(const fs::path& folder, std::string_view below) {
     const MachineIni ini = ReadMachineIni(folder);
     std::string directory = WindowsDosDirectory(folder);
-    if (!below.empty()) directory += "\\" + std::string(below);
+    if (!below.empty()) {
+        directory += '\\';
+        directory += below;
+    }
     const std::string bootDrive = ini.GetOr("windows", "bootdrive", "C");
     const std::optional<fs::path> mapped = MapDosPath(folder, directory, bootDrive.empty() ? 'C' : bootDrive[0]);
     if (!mapped) throw MachineError("the Windows directory '" + directory + "' in machine.ini is not a DOS path");

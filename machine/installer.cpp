@@ -1,5 +1,8 @@
 #include "machine/installer.h"
 
+#include <string>
+
+#include "machine/board/board_settings.h"
 #include "machine/install_monitor.h"
 #include "machine/install_page.h"
 #include "machine/install_testscreen.h"
@@ -12,7 +15,7 @@ void InstallMachine(const std::filesystem::path& folder, const std::filesystem::
     CreateMachineDefaults(folder);
     // The board's settings key exists from the start, empty: the page fills it.
     registry::EditRegistry(folder, [](registry::RegistryTree& tree) {
-        tree.CreateKey("HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon Graphics");
+        tree.CreateKey(std::string("HKEY_LOCAL_MACHINE\\") + kBoardSettingsKey);
     });
     out << "machine folder: " << folder.string() << '\n';
     InstallTestScreen(folder, binDir, out);

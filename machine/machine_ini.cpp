@@ -13,17 +13,6 @@
 
 namespace brontar::machine {
 
-namespace {
-
-std::string_view Trim(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
-
 std::string AsciiLower(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
@@ -187,6 +176,13 @@ MachineIni CurrentMachineIni() {
     cachedTime = present ? info.st_mtim : timespec{};
     cachedSize = present ? info.st_size : -1;
     return cached;
+}
+
+std::string_view Trim(std::string_view text) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 }  // namespace brontar::machine

@@ -53,4 +53,7 @@ MachineIni CurrentMachineIni();
 std::string AsciiLower(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// The text without blanks (spaces, tabs, line ends) at either end.
+std::string_view Trim(std::string_view text);
+
 }  // namespace brontar::machine

@@ -1,4 +1,10 @@
 // The library entry and the two exports of the in-process server.
+#include <windows.h>
+#include <shlobj.h>
+// The page's class identity is defined here; the system's come from its
+// libraries.
+#include <initguid.h>
+
 #include "propsheet/server.h"
 
 #include <stdio.h>

@@ -4,8 +4,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
+  clang libclang-rt-dev
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-liberation fonts-vlgothic libpng-dev
+  xvfb xdotool x11-apps
 )
 
 missing=()

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string.h>
 
-#include "propsheet/read_registry_value.h"
+#include "propsheet/settings_key.h"
 #include "testscreen/test_screen.h"
 
 #define COMMAND_LINE_BUFFER 2048

@@ -8,7 +8,6 @@
 
 #define APP_TITLE "Brontar 3D Gamma Tool"
 #define APP_CLASS_NAME "BrntrTest"
-#define SETTINGS_KEY_PATH "Software\\Corvane Interactive\\Halcyon Graphics"
 
 #define TEXTURE_COUNT 6
 #define FRAME_TIMER_ID 1

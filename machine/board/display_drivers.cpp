@@ -17,12 +17,6 @@ constexpr long long kBoardVideoMemory = 4 * 1024 * 1024;
 constexpr long long kBoardFrameBuffer = 2 * 1024 * 1024;
 constexpr long long kPrimaryVideoMemory = 2 * 1024 * 1024;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 std::vector<std::string_view> SplitCommas(std::string_view text) {
     std::vector<std::string_view> items;
     while (true) {

@@ -9,6 +9,7 @@
 #include "platform/d3d/texture.h"
 #include "platform/d3d/viewport.h"
 #include "platform/ddraw/direct3d_bridge.h"
+#include "platform/ddraw/surface_format.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
@@ -26,12 +27,7 @@ DDSURFACEDESC Rgb565TextureFormat() {
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DDSD_CAPS | DDSD_PIXELFORMAT;
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-    desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
-    desc.ddpfPixelFormat.dwRGBBitCount = 16;
-    desc.ddpfPixelFormat.dwRBitMask = 0xF800;
-    desc.ddpfPixelFormat.dwGBitMask = 0x07E0;
-    desc.ddpfPixelFormat.dwBBitMask = 0x001F;
+    FillPixelFormat(16, &desc.ddpfPixelFormat);
     return desc;
 }
 

@@ -1,10 +1,8 @@
 #include "platform/d3d/device_list.h"
 
 #include <cstring>
-#include <sstream>
 
-#include "machine/board/display_drivers.h"
-#include "machine/machine_ini.h"
+#include "machine/board/direct3d_devices.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
@@ -44,18 +42,6 @@ GUID ToGuid(const machine::DriverIdentity& identity) {
     return guid;
 }
 
-// The names listed by "devices", separated by commas and blanks.
-std::vector<std::string> ListedDevices(const machine::MachineIni& ini) {
-    std::vector<std::string> names;
-    std::string list = ini.GetOr("direct3d", "devices", "hal");
-    for (char& c : list) {
-        if (c == ',') c = ' ';
-    }
-    std::istringstream words(list);
-    for (std::string name; words >> name;) names.push_back(name);
-    return names;
-}
-
 }  // namespace
 
 D3DDEVICEDESC BoardDeviceDescription() {
@@ -76,29 +62,14 @@ D3DDEVICEDESC BoardDeviceDescription() {
 }
 
 std::vector<Direct3DDeviceInfo> ReadDirect3DDevices() {
-    const machine::MachineIni ini = machine::CurrentMachineIni();
+    const machine::Direct3DDeviceList list = machine::ReadBoardDirect3DDevices(machine::CurrentMachineIni());
+    for (const std::string& problem : list.problems) WriteDiagnostic("machine.ini " + problem);
     std::vector<Direct3DDeviceInfo> devices;
-    for (const std::string& listed : ListedDevices(ini)) {
-        const std::string section = "direct3d." + listed;
-        const bool isHal = machine::EqualsIgnoreCase(listed, "hal");
+    for (const machine::Direct3DDeviceEntry& entry : list.devices) {
         Direct3DDeviceInfo device;
-        device.name = ini.GetOr(section, "name", isHal ? "Direct3D HAL" : listed);
-        device.description = ini.GetOr(section, "description", isHal ? "Brontar 3D Direct3D HAL" : listed);
-        const std::optional<std::string> guidText = ini.Get(section, "guid");
-        if (guidText) {
-            const auto identity = machine::ParseDriverIdentity(*guidText);
-            if (!identity) {
-                WriteDiagnostic("machine.ini [" + section + "] guid is not a GUID: " + *guidText +
-                                "; device not listed");
-                continue;
-            }
-            device.guid = ToGuid(*identity);
-        } else if (isHal) {
-            device.guid = IID_IDirect3DHALDevice;
-        } else {
-            WriteDiagnostic("machine.ini [" + section + "] has no guid; device not listed");
-            continue;
-        }
+        device.guid = entry.identity ? ToGuid(*entry.identity) : IID_IDirect3DHALDevice;
+        device.name = entry.name;
+        device.description = entry.description;
         device.hardware = BoardDeviceDescription();
         device.software = EmptyDescription();
         devices.push_back(std::move(device));

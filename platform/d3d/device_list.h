@@ -1,4 +1,4 @@
-// The Direct3D devices the board offers, as machine.ini describes them.
+// The Direct3D devices the board's driver offers, as the runtime lists them.
 #pragma once
 
 #include <d3d.h>
@@ -16,8 +16,8 @@ struct Direct3DDeviceInfo {
     D3DDEVICEDESC software{};  // the software emulation description
 };
 
-// The [direct3d] section's devices in order; by default the board's
-// "Direct3D HAL". Unreadable entries are skipped with a diagnostic.
+// The driver's devices in order, the HAL device by default. Entries the
+// driver leaves out are reported as diagnostics.
 std::vector<Direct3DDeviceInfo> ReadDirect3DDevices();
 
 // The device with this identity, if the machine lists one.

@@ -7,10 +7,11 @@
 #include <set>
 #include <string>
 
+#include "machine/board/board_settings.h"
 #include "machine/board/display_drivers.h"
 #include "machine/faults.h"
-#include "platform/ddraw/board_gamma.h"
 #include "platform/ddraw/direct_draw.h"
+#include "platform/ddraw/driver_settings.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
@@ -75,6 +76,7 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, I
     const std::vector<brontar::machine::DisplayDriverInfo> drivers = InstalledDrivers();
     const brontar::machine::DisplayDriverInfo* driver = FindDriver(drivers, lpGUID);
     if (driver == nullptr) return lpGUID == nullptr ? DDERR_NODIRECTDRAWSUPPORT : DDERR_INVALIDDIRECTDRAWGUID;
-    *lplpDD = new DirectDraw(brontar::machine::OpenDisplayBoard(*driver), ReadBoardGamma());
+    *lplpDD = new DirectDraw(brontar::machine::OpenDisplayBoard(*driver),
+                             brontar::machine::ReadBoardGamma(ReadDriverDword));
     return DD_OK;
 }

@@ -11,7 +11,7 @@
 // one double word, segment word first).
 #pragma once
 
-#include "windef.h"
+#include <windows.h>
 
 typedef WORD HINSTANCE16;  // a 16-bit module; below 32 is an error code
 typedef DWORD SEGPTR;      // a 16:16 pointer: selector in the high word

@@ -1,4 +1,4 @@
-// The Win32 subset that the Brontar 3D software calls.
+// The Win32 subset that the settings page and the test screen call.
 #pragma once
 
 #include "windef.h"

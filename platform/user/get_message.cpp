@@ -9,6 +9,7 @@
 #include "platform/user/keyboard.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/timers.h"
+#include "platform/user/user_input.h"
 #include "platform/user/window_paint.h"
 #include "platform/user/window_store.h"
 
@@ -19,10 +20,11 @@ namespace {
 // While the display window is open its events are looked at this often.
 constexpr int kDisplayPollMs = 5;
 
-// The next message in the order Windows hands them out: posted messages, then
-// the quit request, then paint, then timers.
+// The next message in the order Windows hands them out: posted messages, the
+// user's input, the quit request, paint, then timers.
 std::optional<MSG> NextMessage(const MessageFilter& filter, bool remove) {
     if (auto posted = TakePostedMessage(filter, remove)) return posted;
+    if (auto input = TakeInputMessage(filter, remove)) return input;
     // The quit message ignores the window filter but not the message range.
     bool rangeTakesQuit = (filter.first == 0 && filter.last == 0) || (filter.first <= WM_QUIT && WM_QUIT <= filter.last);
     if (rangeTakesQuit)

@@ -70,7 +70,7 @@ void RunAction(const InputItem& item) {
         case InputItem::Kind::Press: DeliverPointer(window, PointerAction::Press, MouseButton::Left, at); break;
         case InputItem::Kind::Release: DeliverPointer(window, PointerAction::Release, MouseButton::Left, at); break;
         case InputItem::Kind::Move: DeliverPointer(window, PointerAction::Move, MouseButton::Left, at); break;
-        default: PostToQueue(window, WM_CLOSE, 0, 0); break;
+        default: DeliverClose(window); break;
     }
 }
 
@@ -157,7 +157,7 @@ bool DeliverDisplayInput(int timeoutMs) {
             case Kind::PointerMove: DeliverPointer(root, PointerAction::Move, button, POINT{event.x, event.y}); break;
             case Kind::ButtonDown: DeliverPointer(root, PointerAction::Press, button, POINT{event.x, event.y}); break;
             case Kind::ButtonUp: DeliverPointer(root, PointerAction::Release, button, POINT{event.x, event.y}); break;
-            case Kind::Close: PostToQueue(root, WM_CLOSE, 0, 0); break;
+            case Kind::Close: DeliverClose(root); break;
         }
     }
     return true;

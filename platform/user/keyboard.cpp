@@ -91,7 +91,8 @@ extern "C" SHORT WINAPI GetKeyState(int nVirtKey) {
 }
 
 // A key-down message that types a character posts WM_CHAR (WM_SYSCHAR for a
-// key pressed with Alt) to the same window, ahead of later input. Control
+// key pressed with Alt) to the same window; posted messages come before the
+// input that followed the key. Control
 // with a letter types the control character (Ctrl+A is 1).
 extern "C" BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     if (lpMsg == nullptr) return FALSE;
@@ -103,7 +104,7 @@ extern "C" BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
     if ((GetKeyState(VK_CONTROL) & 0x8000) && virtualKey >= 'A' && virtualKey <= 'Z')
         character = static_cast<char>(virtualKey - 'A' + 1);
     if (character == 0) return TRUE;
-    PostToQueueFront(lpMsg->hwnd, message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR,
+    PostToQueue(lpMsg->hwnd, message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR,
                      static_cast<unsigned char>(character), lpMsg->lParam);
     return TRUE;
 }

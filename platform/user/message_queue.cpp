@@ -32,19 +32,6 @@ bool IsSelfOrDescendant(HWND window, HWND ancestor) {
     return false;
 }
 
-void Enqueue(const MSG& posted, bool front) {
-    Queue& queue = TheQueue();
-    {
-        std::lock_guard lock(queue.mutex);
-        if (front)
-            queue.messages.push_front(posted);
-        else
-            queue.messages.push_back(posted);
-        ++queue.sequence;
-    }
-    queue.posted.notify_all();
-}
-
 }  // namespace
 
 bool MessageFilter::Accepts(HWND target, UINT message) const {
@@ -60,11 +47,14 @@ DWORD MessageTime() {
 }
 
 void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Enqueue(MSG{window, message, wParam, lParam, MessageTime(), {0, 0}}, false);
-}
-
-void PostToQueueFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Enqueue(MSG{window, message, wParam, lParam, MessageTime(), {0, 0}}, true);
+    MSG posted{window, message, wParam, lParam, MessageTime(), {0, 0}};
+    Queue& queue = TheQueue();
+    {
+        std::lock_guard lock(queue.mutex);
+        queue.messages.push_back(posted);
+        ++queue.sequence;
+    }
+    queue.posted.notify_all();
 }
 
 std::optional<MSG> TakePostedMessage(const MessageFilter& filter, bool remove) {

@@ -25,10 +25,6 @@ DWORD MessageTime();
 // Appends a posted message; wakes a waiting GetMessageA.
 void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Puts a message ahead of everything waiting (a translated character comes
-// before the input that followed its key).
-void PostToQueueFront(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 // The first posted message the filter accepts, removed when asked.
 std::optional<MSG> TakePostedMessage(const MessageFilter& filter, bool remove);
 

@@ -1,5 +1,7 @@
 #include "platform/user/user_input.h"
 
+#include <deque>
+
 #include "platform/user/input_window.h"
 #include "platform/user/keyboard.h"
 #include "platform/user/message_queue.h"
@@ -20,6 +22,21 @@ struct HeldInput {
 HeldInput& Held() {
     static HeldInput held;
     return held;
+}
+
+// What the user did, not yet a message: the window it goes to is found when
+// the program takes it (the focus and the capture may change before then).
+struct RawInput {
+    HWND root;       // pointer: the desktop root it happened on; keys: null
+    POINT screen;    // pointer: the point on the screen
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+std::deque<RawInput>& Inputs() {
+    static std::deque<RawInput> inputs;
+    return inputs;
 }
 
 bool Contains(const RECT& rect, POINT point) {
@@ -83,14 +100,8 @@ void DeliverPointer(HWND root, PointerAction action, MouseButton button, POINT p
     if (action != PointerAction::Move) (button == MouseButton::Left ? held.left : held.right) = action == PointerAction::Press;
     Window* rootWindow = LookUpWindow(root);
     if (rootWindow == nullptr) return;
-    HWND target = GetCapture();
-    if (target == nullptr) {
-        target = WindowAtPoint(root, point);
-        if (target == nullptr || !EnabledWithAncestors(target)) return;
-    }
-    POINT client{rootWindow->rect.left + point.x, rootWindow->rect.top + point.y};
-    ScreenToClient(target, &client);
-    PostToQueue(target, PointerMessage(action, button), MouseKeys(), MAKELPARAM(client.x, client.y));
+    const POINT screen{rootWindow->rect.left + point.x, rootWindow->rect.top + point.y};
+    Inputs().push_back(RawInput{root, screen, PointerMessage(action, button), MouseKeys(), 0});
 }
 
 void DeliverKey(int virtualKey, bool down) {
@@ -100,20 +111,16 @@ void DeliverKey(int virtualKey, bool down) {
     // Alt's own release still counts as a system key.
     const bool system = (held.alt || virtualKey == VK_MENU) && !held.control;
     if (virtualKey == VK_MENU) held.alt = down;
-    HWND target = GetFocus();
-    if (target == nullptr) target = InputWindow();
-    if (target == nullptr) return;
     // Repeat count 1; bit 29 Alt held; bits 30 and 31 for a release.
     LPARAM flags = 1 | (held.alt ? (1L << 29) : 0) | (down ? 0 : (3L << 30));
     UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    PostToQueue(target, message, static_cast<WPARAM>(virtualKey), flags);
+    Inputs().push_back(RawInput{nullptr, POINT{}, message, static_cast<WPARAM>(virtualKey), flags});
 }
 
 void DeliverCharacter(char character) {
     std::optional<KeyStroke> stroke = KeyOfCharacter(character);
     if (!stroke) {
-        HWND target = GetFocus() != nullptr ? GetFocus() : InputWindow();
-        if (target != nullptr) PostToQueue(target, WM_CHAR, static_cast<unsigned char>(character), 1);
+        Inputs().push_back(RawInput{nullptr, POINT{}, WM_CHAR, static_cast<unsigned char>(character), 1});
         return;
     }
     const bool addShift = stroke->shift && !Held().shift;
@@ -121,6 +128,48 @@ void DeliverCharacter(char character) {
     DeliverKey(stroke->virtualKey, true);
     DeliverKey(stroke->virtualKey, false);
     if (addShift) DeliverKey(VK_SHIFT, false);
+}
+
+void DeliverClose(HWND root) { Inputs().push_back(RawInput{root, POINT{}, WM_CLOSE, 0, 0}); }
+
+std::optional<MSG> TakeInputMessage(const MessageFilter& filter, bool remove) {
+    std::deque<RawInput>& inputs = Inputs();
+    while (!inputs.empty()) {
+        const RawInput input = inputs.front();
+        MSG message{nullptr, input.message, input.wParam, input.lParam, MessageTime(), input.screen};
+        if (input.message == WM_CLOSE) {
+            message.hwnd = LookUpWindow(input.root) != nullptr ? input.root : nullptr;
+        } else if (input.root == nullptr) {
+            message.hwnd = GetFocus() != nullptr ? GetFocus() : InputWindow();
+        } else {
+            message.hwnd = GetCapture();
+            if (message.hwnd == nullptr && LookUpWindow(input.root) != nullptr) {
+                Window* rootWindow = LookUpWindow(input.root);
+                HWND under = WindowAtPoint(input.root, POINT{input.screen.x - rootWindow->rect.left,
+                                                               input.screen.y - rootWindow->rect.top});
+                message.hwnd = under != nullptr && EnabledWithAncestors(under) ? under : nullptr;
+            }
+            if (message.hwnd != nullptr) {
+                POINT client = input.screen;
+                ScreenToClient(message.hwnd, &client);
+                message.lParam = MAKELPARAM(client.x, client.y);
+            }
+        }
+        // Input for no window (a disabled one, nothing under the pointer) is dropped.
+        if (message.hwnd == nullptr) {
+            inputs.pop_front();
+            continue;
+        }
+        if (!filter.Accepts(message.hwnd, message.message)) return std::nullopt;
+        if (remove) inputs.pop_front();
+        return message;
+    }
+    return std::nullopt;
+}
+
+void ForgetPendingInput() {
+    Inputs().clear();
+    Held() = HeldInput{};
 }
 
 }  // namespace brontar::platform

@@ -5,11 +5,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace brontar::testing {
 
@@ -43,6 +45,18 @@ private:
     std::filesystem::path root_;
     std::optional<std::string> previous_;
 };
+
+// A text's lines in sorted order: the same registry file holds the same
+// lines, whatever order its writes left them in.
+inline std::string SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    std::string sorted;
+    for (const std::string& line : lines) sorted += line + "\n";
+    return sorted;
+}
 
 inline std::string ReadFileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

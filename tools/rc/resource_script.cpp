@@ -43,7 +43,10 @@ const std::map<std::string, uint32_t, std::less<>>& BuiltinConstants() {
         {"TBS_BOTH", 0x0008},          {"TBS_NOTICKS", 0x0010},       {"LANG_NEUTRAL", 0x00},
         {"LANG_ENGLISH", 0x09},        {"LANG_JAPANESE", 0x11},       {"SUBLANG_NEUTRAL", 0x00},
         {"SUBLANG_DEFAULT", 0x01},     {"SUBLANG_ENGLISH_US", 0x01},  {"IDOK", 1},
-        {"IDCANCEL", 2},               {"IDC_STATIC", 0xFFFFFFFF},
+        {"IDCANCEL", 2},               {"IDC_STATIC", 0xFFFFFFFF},    {"VS_FFI_FILEFLAGSMASK", 0x3F},
+        {"VS_FF_DEBUG", 0x01},         {"VS_FF_PRERELEASE", 0x02},    {"VOS__WINDOWS32", 0x04},
+        {"VOS_NT_WINDOWS32", 0x40004}, {"VFT_UNKNOWN", 0},            {"VFT_APP", 1},
+        {"VFT_DLL", 2},                {"VFT2_UNKNOWN", 0},
     };
     return constants;
 }
@@ -61,6 +64,16 @@ std::optional<uint16_t> PredefinedClassOrdinal(std::string_view name) {
         if (same) return ordinal;
     }
     return std::nullopt;
+}
+
+std::string ToUpper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsWindowsResourceHeader(const std::string& includeName) {
+    const std::string name = ToUpper(includeName);
+    return name == "<WINRESRC.H>" || name == "<WINRES.H>" || name == "<WINDOWS.H>";
 }
 
 // Turns script text into tokens, running the preprocessor lines (#include,
@@ -143,7 +156,9 @@ private:
             words >> name;
             if (name.size() < 2 || !((name.front() == '"' && name.back() == '"') || (name.front() == '<' && name.back() == '>')))
                 Fail("#include needs a quoted file name");
-            Include(base_ / name.substr(1, name.size() - 2), out);
+            // The Windows resource headers define the names the compiler
+            // already knows; scripts include them for the Windows compilers.
+            if (!IsWindowsResourceHeader(name)) Include(base_ / name.substr(1, name.size() - 2), out);
         } else if (keyword == "define") {
             std::string name;
             words >> name;
@@ -307,8 +322,12 @@ public:
                 if (IsWord("DIALOG")) {
                     Take();
                     script.dialogs.push_back(Dialog(id));
+                } else if (IsWord("VERSIONINFO")) {
+                    Take();
+                    script.versions.push_back(Version(id));
                 } else {
-                    Fail("expected DIALOG after resource id (only DIALOG and STRINGTABLE resources are supported)");
+                    Fail("expected DIALOG or VERSIONINFO after resource id "
+                         "(only DIALOG, VERSIONINFO and STRINGTABLE resources are supported)");
                 }
             }
         }
@@ -480,6 +499,75 @@ private:
         return dialog;
     }
 
+    // Four numbers "a, b, c, d" as a version's most and least significant
+    // double words.
+    void FourPartVersion(uint32_t (&version)[2]) {
+        uint32_t parts[4];
+        for (int i = 0; i < 4; ++i) {
+            if (i > 0) Expect(",");
+            parts[i] = Number();
+            if (parts[i] > 0xFFFF) Fail("version part does not fit 16 bits");
+        }
+        version[0] = parts[0] << 16 | parts[1];
+        version[1] = parts[2] << 16 | parts[3];
+    }
+
+    VersionInfo Version(uint32_t id) {
+        VersionInfo version;
+        version.language = language_;
+        version.id = Id16(id);
+        while (!IsWord("BEGIN") && !IsPunct("{")) {
+            if (Peek().kind != TokenKind::Identifier) Fail("expected a VERSIONINFO statement");
+            const std::string statement = Take().text;
+            if (statement == "FILEVERSION") FourPartVersion(version.fileVersion);
+            else if (statement == "PRODUCTVERSION") FourPartVersion(version.productVersion);
+            else if (statement == "FILEFLAGSMASK") version.fileFlagsMask = Number();
+            else if (statement == "FILEFLAGS") version.fileFlags = Number();
+            else if (statement == "FILEOS") version.fileOs = Number();
+            else if (statement == "FILETYPE") version.fileType = Number();
+            else if (statement == "FILESUBTYPE") version.fileSubtype = Number();
+            else Fail("unknown VERSIONINFO statement " + statement);
+        }
+        version.blocks = VersionNodes();
+        return version;
+    }
+
+    // BEGIN { BLOCK "key" BEGIN ... END | VALUE "key", "text" | VALUE "key", n {, n} } END
+    std::vector<VersionNode> VersionNodes(int depth = 0) {
+        if (depth > 8) Fail("VERSIONINFO blocks nested too deeply");
+        Begin();
+        std::vector<VersionNode> nodes;
+        while (!AtEnd()) {
+            if (Peek().kind == TokenKind::End) Fail("VERSIONINFO without END");
+            VersionNode node;
+            if (IsWord("BLOCK")) {
+                Take();
+                node.key = Text();
+                node.isBlock = true;
+                node.children = VersionNodes(depth + 1);
+            } else if (IsWord("VALUE")) {
+                Take();
+                node.key = Text();
+                Expect(",");
+                if (Peek().kind == TokenKind::String) {
+                    node.isText = true;
+                    node.text = Text();
+                } else {
+                    do {
+                        uint32_t word = Number();
+                        if (word > 0xFFFF) Fail("VALUE number does not fit 16 bits");
+                        node.words.push_back(static_cast<uint16_t>(word));
+                    } while (SkipComma());
+                }
+            } else {
+                Fail("expected BLOCK or VALUE");
+            }
+            nodes.push_back(std::move(node));
+        }
+        Take();
+        return nodes;
+    }
+
     void Rectangle(DialogItem& item) {
         item.x = Coordinate();
         Expect(",");
@@ -528,7 +616,8 @@ private:
             if (Peek().kind == TokenKind::String || Peek().kind == TokenKind::Identifier) {
                 std::string className = Take().text;
                 auto ordinal = PredefinedClassOrdinal(className);
-                item.windowClass = ordinal ? Ordinal(*ordinal) : Named(className);
+                // Windows' resource compilers store other class names in capitals.
+                item.windowClass = ordinal ? Ordinal(*ordinal) : Named(ToUpper(className));
             } else {
                 Fail("expected a window class");
             }

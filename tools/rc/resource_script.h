@@ -1,5 +1,6 @@
-// The resource compiler's model of a resource script: string tables and
-// dialog templates, each tagged with the language it was declared under.
+// The resource compiler's model of a resource script: string tables, dialog
+// templates and version information, each tagged with the language it was
+// declared under.
 #pragma once
 
 #include <cstdint>
@@ -54,10 +55,33 @@ struct DialogTemplate {
     std::vector<DialogItem> items;
 };
 
+// One node below a VERSIONINFO: a BLOCK with children, or a VALUE with a
+// text or with 16-bit words.
+struct VersionNode {
+    std::string key;  // UTF-8
+    bool isBlock = false;
+    bool isText = false;
+    std::string text;             // UTF-8, for a text VALUE
+    std::vector<uint16_t> words;  // for a VALUE of numbers
+    std::vector<VersionNode> children;
+};
+
+// One VERSIONINFO resource: the fixed part (versions as most and least
+// significant double words) and its blocks.
+struct VersionInfo {
+    uint16_t language = 0;
+    uint16_t id = 0;
+    uint32_t fileVersion[2] = {0, 0};
+    uint32_t productVersion[2] = {0, 0};
+    uint32_t fileFlagsMask = 0, fileFlags = 0, fileOs = 0, fileType = 0, fileSubtype = 0;
+    std::vector<VersionNode> blocks;
+};
+
 // Everything one script declares.
 struct ResourceScript {
     std::vector<StringEntry> strings;
     std::vector<DialogTemplate> dialogs;
+    std::vector<VersionInfo> versions;
 };
 
 // Parses a script file (and the files it #includes, relative to it).

@@ -3,13 +3,16 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace brontar::rc {
 namespace {
 
-constexpr uint16_t kTypeDialog = 5;  // RT_DIALOG
-constexpr uint16_t kTypeString = 6;  // RT_STRING
+constexpr uint16_t kTypeDialog = 5;    // RT_DIALOG
+constexpr uint16_t kTypeString = 6;    // RT_STRING
+constexpr uint16_t kTypeVersion = 16;  // RT_VERSION
+constexpr uint16_t kMoveablePureDiscardable = 0x1030;
 
 // Little-endian byte sink with the alignment helpers the formats need.
 class ByteWriter {
@@ -46,15 +49,16 @@ private:
 };
 
 // One .res entry: the header with ordinal type and name, then the data.
-void WriteEntry(ByteWriter& out, uint16_t type, uint16_t name, uint16_t language, const std::vector<uint8_t>& data) {
+void WriteEntry(ByteWriter& out, uint16_t type, uint16_t name, uint16_t language, uint16_t memoryFlags,
+                const std::vector<uint8_t>& data) {
     out.Dword(static_cast<uint32_t>(data.size()));
     out.Dword(32);  // header size: two sizes, type, name, version, flags, language, two dwords
     out.Word(0xFFFF);
     out.Word(type);
     out.Word(0xFFFF);
     out.Word(name);
-    out.Dword(0);       // data version
-    out.Word(0x1030);   // MOVEABLE | PURE | DISCARDABLE
+    out.Dword(0);  // data version
+    out.Word(memoryFlags);
     out.Word(language);
     out.Dword(0);       // version
     out.Dword(0);       // characteristics
@@ -110,6 +114,67 @@ std::vector<uint8_t> EncodeStringBlock(const std::map<uint16_t, std::u16string>&
     return std::move(out.Bytes());
 }
 
+// A node's header (length and value length patched in later) and its key,
+// padded so that what follows starts on a double word.
+size_t BeginVersionNode(ByteWriter& out, uint16_t type, const std::string& key) {
+    out.AlignTo(4);
+    const size_t start = out.Size();
+    out.Word(0);
+    out.Word(0);
+    out.Word(type);
+    out.Text(Utf8ToUtf16(key));
+    out.AlignTo(4);
+    return start;
+}
+
+void EndVersionNode(ByteWriter& out, size_t start, size_t valueLength) {
+    const size_t length = out.Size() - start;
+    if (length > 0xFFFF || valueLength > 0xFFFF) throw ScriptError("VERSIONINFO does not fit 64 KB");
+    out.Bytes()[start] = static_cast<uint8_t>(length);
+    out.Bytes()[start + 1] = static_cast<uint8_t>(length >> 8);
+    out.Bytes()[start + 2] = static_cast<uint8_t>(valueLength);
+    out.Bytes()[start + 3] = static_cast<uint8_t>(valueLength >> 8);
+}
+
+// Blocks carry no value; a text value's length counts its UTF-16 units with
+// the terminator, a numeric value's its bytes. No length covers the padding
+// after a node.
+void EncodeVersionNode(ByteWriter& out, const VersionNode& node) {
+    const bool text = node.isBlock || node.isText;
+    const size_t start = BeginVersionNode(out, text ? 1 : 0, node.key);
+    size_t valueLength = 0;
+    if (node.isBlock) {
+        for (const VersionNode& child : node.children) EncodeVersionNode(out, child);
+    } else if (node.isText) {
+        const std::u16string value = Utf8ToUtf16(node.text);
+        out.Text(value);
+        valueLength = value.size() + 1;
+    } else {
+        for (uint16_t word : node.words) out.Word(word);
+        valueLength = node.words.size() * 2;
+    }
+    EndVersionNode(out, start, valueLength);
+}
+
+// VS_VERSIONINFO: the fixed part (VS_FIXEDFILEINFO) and the blocks.
+std::vector<uint8_t> EncodeVersion(const VersionInfo& version) {
+    ByteWriter out;
+    const size_t start = BeginVersionNode(out, 0, "VS_VERSION_INFO");
+    const size_t fixedStart = out.Size();
+    out.Dword(0xFEEF04BD);  // signature
+    out.Dword(0x00010000);  // structure version 1.0
+    for (uint32_t part : version.fileVersion) out.Dword(part);
+    for (uint32_t part : version.productVersion) out.Dword(part);
+    for (uint32_t field : {version.fileFlagsMask, version.fileFlags, version.fileOs, version.fileType, version.fileSubtype})
+        out.Dword(field);
+    out.Dword(0);  // file date, most and least significant
+    out.Dword(0);
+    const size_t fixedLength = out.Size() - fixedStart;
+    for (const VersionNode& block : version.blocks) EncodeVersionNode(out, block);
+    EndVersionNode(out, start, fixedLength);
+    return std::move(out.Bytes());
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(const std::string& text) {
@@ -152,11 +217,12 @@ std::u16string Utf8ToUtf16(const std::string& text) {
 }
 
 std::vector<uint8_t> EncodeResources(const ResourceScript& script) {
-    ByteWriter out;
-    // A .res image starts with an empty entry that marks the 32-bit format.
-    WriteEntry(out, 0, 0, 0, {});
-    out.Bytes()[20] = 0;  // the marker carries no memory flags
-    out.Bytes()[21] = 0;
+    // Entries by type, name and language, the order Windows' tools write.
+    struct Entry {
+        uint16_t memoryFlags;
+        std::vector<uint8_t> data;
+    };
+    std::map<std::tuple<uint16_t, uint16_t, uint16_t>, Entry> entries;  // (type, name, language)
 
     std::map<std::pair<uint16_t, uint16_t>, std::map<uint16_t, std::u16string>> blocks;  // (language, block)
     std::set<std::pair<uint16_t, uint16_t>> seen;
@@ -168,13 +234,23 @@ std::vector<uint8_t> EncodeResources(const ResourceScript& script) {
         uint16_t block = static_cast<uint16_t>(entry.id / 16 + 1);
         blocks[{entry.language, block}][entry.id] = std::move(text);
     }
-    for (const auto& [key, strings] : blocks) WriteEntry(out, kTypeString, key.second, key.first, EncodeStringBlock(strings, key.second));
-    std::set<std::pair<uint16_t, uint16_t>> dialogs;
+    for (const auto& [key, strings] : blocks)
+        entries[{kTypeString, key.second, key.first}] = {kMoveablePureDiscardable, EncodeStringBlock(strings, key.second)};
     for (const DialogTemplate& dialog : script.dialogs) {
-        if (!dialogs.insert({dialog.language, dialog.id}).second)
+        if (!entries.try_emplace({kTypeDialog, dialog.id, dialog.language}, Entry{kMoveablePureDiscardable, EncodeDialog(dialog)}).second)
             throw ScriptError("dialog " + std::to_string(dialog.id) + " declared twice for one language");
-        WriteEntry(out, kTypeDialog, dialog.id, dialog.language, EncodeDialog(dialog));
     }
+    for (const VersionInfo& version : script.versions) {
+        // Version information is fixed data: no memory flags.
+        if (!entries.try_emplace({kTypeVersion, version.id, version.language}, Entry{0, EncodeVersion(version)}).second)
+            throw ScriptError("VERSIONINFO " + std::to_string(version.id) + " declared twice for one language");
+    }
+
+    ByteWriter out;
+    // A .res image starts with an empty entry that marks the 32-bit format.
+    WriteEntry(out, 0, 0, 0, 0, {});
+    for (const auto& [key, entry] : entries)
+        WriteEntry(out, std::get<0>(key), std::get<1>(key), std::get<2>(key), entry.memoryFlags, entry.data);
     return std::move(out.Bytes());
 }
 

@@ -1,5 +1,6 @@
 // Encodes a parsed resource script as a 32-bit Windows .res image: one entry
-// per string block and per dialog, dialogs in the DLGTEMPLATE layout.
+// per string block, dialog and version, dialogs in the DLGTEMPLATE layout,
+// versions in the VS_VERSIONINFO layout, entries by type, name and language.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 namespace brontar::rc {
 
 // The .res image of the script. Throws ScriptError when a string does not
-// fit its 16-bit length or a string id is declared twice for one language.
+// fit its 16-bit length or a resource is declared twice for one language.
 std::vector<uint8_t> EncodeResources(const ResourceScript& script);
 
 // C++ source that carries the image privately and exports the function

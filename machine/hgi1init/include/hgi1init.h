@@ -1,7 +1,8 @@
-// hgi1init.dll: the chip maker's board initialisation library.
+// hgi1init.dll: the chip maker's board initialisation library. Its maker ships
+// this header with the library; it is no part of Windows.
 #pragma once
 
-#include "windef.h"
+#include <windows.h>
 
 // What the board tells about itself.
 typedef struct hgi1DeviceInfo {

@@ -1,0 +1,47 @@
+#include "machine/board/direct3d_devices.h"
+
+#include <sstream>
+
+namespace brontar::machine {
+
+namespace {
+
+// The names listed by "devices", separated by commas and blanks.
+std::vector<std::string> ListedDevices(const MachineIni& ini) {
+    std::vector<std::string> names;
+    std::string list = ini.GetOr("direct3d", "devices", "hal");
+    for (char& c : list) {
+        if (c == ',') c = ' ';
+    }
+    std::istringstream words(list);
+    for (std::string name; words >> name;) names.push_back(name);
+    return names;
+}
+
+}  // namespace
+
+Direct3DDeviceList ReadBoardDirect3DDevices(const MachineIni& ini) {
+    Direct3DDeviceList list;
+    for (const std::string& listed : ListedDevices(ini)) {
+        const std::string section = "direct3d." + listed;
+        const bool isHal = EqualsIgnoreCase(listed, "hal");
+        Direct3DDeviceEntry device;
+        device.name = ini.GetOr(section, "name", isHal ? "Direct3D HAL" : listed);
+        device.description = ini.GetOr(section, "description", isHal ? "Brontar 3D Direct3D HAL" : listed);
+        const std::optional<std::string> guidText = ini.Get(section, "guid");
+        if (guidText) {
+            device.identity = ParseDriverIdentity(*guidText);
+            if (!device.identity) {
+                list.problems.push_back("[" + section + "] guid is not a GUID: " + *guidText + "; device not listed");
+                continue;
+            }
+        } else if (!isHal) {
+            list.problems.push_back("[" + section + "] has no guid; device not listed");
+            continue;
+        }
+        list.devices.push_back(std::move(device));
+    }
+    return list;
+}
+
+}  // namespace brontar::machine

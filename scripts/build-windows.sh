@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Windows files with MinGW-w64 (i686): BRNTRTST.EXE, BRNTRSET.DLL
+# and _brntrst.loc in BUILD_DIR/bin.
+# scripts/build-windows.sh [BUILD_DIR [CMAKE_ARGS...]]   (default build-windows)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-windows}
+shift || true
+scripts/setup.sh
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-i686-mingw32.cmake \
+  -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake --build "$build" -j "$(nproc)"
+ls -l "$build/bin"

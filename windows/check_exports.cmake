@@ -1,0 +1,23 @@
+# cmake -DOBJDUMP=... -DMODULE=FILE.DLL -DEXPECTED=A,B -P check_exports.cmake
+# Fails unless the DLL's export name table holds exactly the expected names.
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed")
+endif()
+# The table follows "[Ordinal/Name Pointer] Table" as lines "[   n] Name".
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" start)
+set(exports "")
+if(NOT start EQUAL -1)
+  string(SUBSTRING "${dump}" ${start} -1 table)
+  string(REGEX MATCHALL "\n[\t ]*\\[[\t ]*[0-9]+\\] [A-Za-z_0-9@?$]+" entries "${table}")
+  foreach(entry ${entries})
+    string(REGEX REPLACE ".*\\] " "" name "${entry}")
+    list(APPEND exports ${name})
+  endforeach()
+endif()
+list(SORT exports)
+string(REPLACE "," ";" expected "${EXPECTED}")
+list(SORT expected)
+if(NOT exports STREQUAL expected)
+  message(FATAL_ERROR "${MODULE} exports [${exports}], expected exactly [${expected}]")
+endif()
