@@ -14,12 +14,14 @@ inline const std::filesystem::path& ScratchFolder() {
     static const std::filesystem::path folder = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "brontar-fuzz-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(ScratchFolder(), ec);
-        });
         return std::filesystem::path(pattern);
     }();
+    // Registered after the path exists, so it runs before the path goes.
+    static const bool removedAtExit = std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(ScratchFolder(), ec);
+    }) == 0;
+    (void)removedAtExit;
     return folder;
 }
 
