@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "machine/machine_ini.h"  // AsciiLower, EqualsIgnoreCase
+#include "machine/machine_ini.h"  // AsciiLower, EqualsIgnoreCase, Trim
 
 namespace brontar::machine::monitor {
 
@@ -31,12 +31,6 @@ std::string DecodeText(std::string_view bytes) {
             text += char(0x80 | (unit & 0x3F));
         }
     }
-    return text;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     return text;
 }
 

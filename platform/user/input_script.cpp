@@ -3,22 +3,19 @@
 #include <charconv>
 #include <string>
 
+#include "machine/machine_ini.h"  // Trim
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
 
 namespace {
 
+using machine::Trim;
+
 // Longer waits than this (about 11 days) are typing mistakes, not intentions.
 constexpr uint64_t kLongestWait = 1'000'000'000;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 // Splits off the first word of the text (blanks separate words).
 std::string_view TakeWord(std::string_view& text) {
