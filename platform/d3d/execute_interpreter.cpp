@@ -111,6 +111,8 @@ bool ProcessVertices(const Instruction& instruction, Execution& execution) {
             }
             continue;
         }
+        // An empty copy may name the end of the array, which has no element to address.
+        if (process.dwCount == 0) continue;
         std::memcpy(&execution.processed[process.wDest], execution.sourceVertices + size_t(process.wStart) * 32,
                     size_t(process.dwCount) * sizeof(D3DTLVERTEX));
         execution.outcome.verticesProcessed += process.dwCount;
