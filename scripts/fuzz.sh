@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of a fuzz build (BRONTAR_FUZZ=ON) for a while from
-# its seed corpus: scripts/fuzz.sh [BUILD_DIR [SECONDS]]. What a run finds
+# Runs every fuzz target of a fuzz build (clang, BRONTAR_FUZZ=ON; CI's
+# build-clang-asan is one) for a while from its seed corpus:
+# scripts/fuzz.sh [BUILD_DIR [SECONDS]]. What a run finds
 # goes to BUILD_DIR/fuzz/corpus-NAME, never into fuzz/corpus; a crash fails
 # the run and its input is kept in BUILD_DIR/fuzz/crashes. The executions and
 # the coverage each target reached are in BUILD_DIR/fuzz/report.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-fuzz}
+build=${1:-build-clang-asan}
 seconds=${2:-30}
+if ! grep -qx 'BRONTAR_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+  echo "fuzz: $build is not a fuzz build; configure it with clang and -DBRONTAR_FUZZ=ON" >&2
+  exit 2
+fi
 out="$build/fuzz"
 mkdir -p "$out/crashes" "$out/logs"
 report="$out/report.txt"
