@@ -62,7 +62,9 @@ TEST_F(DriverEnumeration, NoIdentityReachesThePrimaryDisplay) {
     std::memset(&caps, 0, sizeof(caps));
     caps.dwSize = sizeof(caps);
     ASSERT_EQ(directDraw->GetCaps(&caps, nullptr), DD_OK);
-    EXPECT_EQ(caps.dwCaps & DDCAPS_3D, 0u);
+    EXPECT_EQ(caps.dwCaps, DWORD(DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_COLORKEY | DDCAPS_CANBLTSYSMEM));
+    EXPECT_EQ(caps.ddsCaps.dwCaps & (DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE), 0u);
+    EXPECT_EQ(caps.dwVidMemTotal, 2u * 1024 * 1024);
     EXPECT_EQ(directDraw->Release(), 0u);
 }
 
