@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "machine/board/blitter.h"
+#include "machine/board/driver.h"
 #include "platform/ddraw/direct3d_bridge.h"
 #include "platform/ddraw/session.h"
 
@@ -105,7 +105,7 @@ private:
     int pitchBytes_;
     SurfaceBuffer buffer_;
     machine::DisplayMode createdInMode_;  // a primary surface is only restored in its mode
-    uint64_t generation_;                 // lost when the board's generation moved on
+    uint64_t generation_;                 // lost when the device's generation moved on
     std::optional<machine::ColorKeyRange> sourceKey_;
     std::optional<machine::ColorKeyRange> destinationKey_;
     bool orphaned_ = false;  // left without memory by its front buffer
