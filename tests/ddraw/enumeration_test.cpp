@@ -54,7 +54,7 @@ TEST_F(DriverEnumeration, WithoutTheBoardItsIdentityNoLongerCreates) {
 TEST_F(DriverEnumeration, NoIdentityReachesThePrimaryDisplay) {
     IDirectDraw* directDraw = nullptr;
     ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
-    DDSURFACEDESC mode = Description();
+    DDSURFACEDESC mode = SurfaceDescription();
     ASSERT_EQ(directDraw->GetDisplayMode(&mode), DD_OK);
     EXPECT_EQ(mode.dwWidth, 1024u);
     EXPECT_EQ(mode.dwHeight, 768u);
