@@ -14,6 +14,11 @@
 
 namespace brontar::platform {
 
+// A DirectDraw colour key as the driver's key range.
+inline machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
+    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
+}
+
 // Where a surface's pixels live. A flip swaps buffers between the members of
 // a chain, so each interface keeps its role while the memory moves.
 struct SurfaceBuffer {

@@ -20,10 +20,6 @@ std::optional<machine::PixelRect> ChooseRect(const RECT* rect, const machine::Pi
     return chosen;
 }
 
-machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
-    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
-}
-
 }  // namespace
 
 HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,

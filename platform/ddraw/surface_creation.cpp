@@ -52,10 +52,6 @@ std::optional<SurfaceBuffer> AllocateSystem(int pitch, int height) {
     return buffer;
 }
 
-machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
-    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
-}
-
 HRESULT CheckPrimaryRequest(const DirectDrawSession& session, const DDSURFACEDESC& description,
                             SurfaceRequest& request) {
     if ((description.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != 0) return DDERR_INVALIDPARAMS;
