@@ -39,7 +39,7 @@ Device3DCaps BoardDevice3DCaps() {
     caps.verticesInSystemMemory = true;
     caps.texturesInSystemMemory = true;
     caps.texturesInVideoMemory = true;
-    caps.clipsTriangles = false;  // triangles are cut at the viewport while drawn, not clipped as geometry
+    caps.clipsTriangles = false;  // cut to the viewport pixel by pixel, not clipped as geometry
     caps.renderBitDepth = 16;
     caps.depthBufferBitDepth = 0;
     caps.maxExecuteBufferBytes = 1 << 20;

@@ -21,7 +21,7 @@ DWORD BitDepthFlag(int bitsPerPixel) {
     }
 }
 
-D3DPRIMCAPS TriangleCaps(const machine::TriangleCaps& triangles) {
+D3DPRIMCAPS DescribeTriangles(const machine::TriangleCaps& triangles) {
     D3DPRIMCAPS caps{};
     caps.dwSize = sizeof(caps);
     caps.dwMiscCaps = FlagIf(triangles.cullNone, D3DPMISCCAPS_CULLNONE) |
@@ -65,7 +65,7 @@ D3DDEVICEDESC DescribeDevice(const machine::Device3DCaps& device) {
                      FlagIf(device.texturesInSystemMemory, D3DDEVCAPS_TEXTURESYSTEMMEMORY) |
                      FlagIf(device.texturesInVideoMemory, D3DDEVCAPS_TEXTUREVIDEOMEMORY);
     desc.bClipping = device.clipsTriangles ? TRUE : FALSE;
-    desc.dpcTriCaps = TriangleCaps(device.triangles);
+    desc.dpcTriCaps = DescribeTriangles(device.triangles);
     desc.dwDeviceRenderBitDepth = BitDepthFlag(device.renderBitDepth);
     desc.dwDeviceZBufferBitDepth = BitDepthFlag(device.depthBufferBitDepth);
     desc.dwMaxBufferSize = device.maxExecuteBufferBytes;
