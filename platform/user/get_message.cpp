@@ -51,7 +51,7 @@ void WaitForInput(uint64_t sequence, std::optional<Clock::time_point> deadline) 
     }
     int timeoutMs = kDisplayPollMs;
     if (deadline) {
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - MessageClockNow()).count();
         timeoutMs = static_cast<int>(std::clamp<long long>(left, 0, kDisplayPollMs));
     }
     DeliverDisplayInput(timeoutMs);

@@ -135,13 +135,13 @@ void StartInputScript() {
     if (playback.player || playback.ignored) return;
     const char* script = std::getenv("BRONTAR_INPUT");
     playback.player.emplace(script != nullptr ? ParseInputScript(script) : std::vector<InputItem>{},
-                            machine::PresentedFrameCount(), Clock::now());
+                            machine::PresentedFrameCount(), MessageClockNow());
 }
 
 std::optional<Clock::time_point> DeliverDueScriptItems() {
     Playback& playback = ThePlayback();
     if (!playback.player || playback.ignored) return std::nullopt;
-    return playback.player->DeliverDue(machine::PresentedFrameCount(), Clock::now());
+    return playback.player->DeliverDue(machine::PresentedFrameCount(), MessageClockNow());
 }
 
 bool DeliverDisplayInput(int timeoutMs) {

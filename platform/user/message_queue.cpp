@@ -1,5 +1,6 @@
 #include "platform/user/message_queue.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -17,12 +18,31 @@ struct Queue {
     std::deque<MSG> messages;
     bool quitRequested = false;
     int quitCode = 0;
-    uint64_t sequence = 0;  // posts and quit requests so far
+    uint64_t sequence = 0;  // posts, quit requests and manual clock moves so far
+    // The manual clock, read without the mutex (changed under it, so a waiter
+    // cannot miss a move between looking at the timers and sleeping).
+    std::atomic<bool> manualClock = false;
+    std::atomic<Clock::rep> manualTicks = 0;
 };
 
 Queue& TheQueue() {
     static Queue queue;
     return queue;
+}
+
+// MSG.time counts from here, when the platform library is loaded.
+const Clock::time_point processStart = Clock::now();
+
+// Counts a change every waiter must look at, and wakes them.
+template <typename Change>
+void ChangeAndWake(Change change) {
+    Queue& queue = TheQueue();
+    {
+        std::lock_guard lock(queue.mutex);
+        change(queue);
+        ++queue.sequence;
+    }
+    queue.posted.notify_all();
 }
 
 // True when the window is the filter window or one of its descendants.
@@ -41,20 +61,35 @@ bool MessageFilter::Accepts(HWND target, UINT message) const {
     return IsSelfOrDescendant(target, window);
 }
 
+Clock::time_point MessageClockNow() {
+    const Queue& queue = TheQueue();
+    if (queue.manualClock) return Clock::time_point(Clock::duration(queue.manualTicks));
+    return Clock::now();
+}
+
 DWORD MessageTime() {
-    static const Clock::time_point start = Clock::now();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    return static_cast<DWORD>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(MessageClockNow() - processStart).count());
+}
+
+ManualMessageClock::ManualMessageClock() {
+    ChangeAndWake([](Queue& queue) {
+        queue.manualTicks = Clock::now().time_since_epoch().count();
+        queue.manualClock = true;
+    });
+}
+
+ManualMessageClock::~ManualMessageClock() {
+    ChangeAndWake([](Queue& queue) { queue.manualClock = false; });
+}
+
+void ManualMessageClock::Advance(Clock::duration step) {
+    ChangeAndWake([step](Queue& queue) { queue.manualTicks += step.count(); });
 }
 
 void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG posted{window, message, wParam, lParam, MessageTime(), {0, 0}};
-    Queue& queue = TheQueue();
-    {
-        std::lock_guard lock(queue.mutex);
-        queue.messages.push_back(posted);
-        ++queue.sequence;
-    }
-    queue.posted.notify_all();
+    ChangeAndWake([&posted](Queue& queue) { queue.messages.push_back(posted); });
 }
 
 std::optional<MSG> TakePostedMessage(const MessageFilter& filter, bool remove) {
@@ -76,14 +111,10 @@ void DropPostedMessagesFor(HWND window) {
 }
 
 void RequestQuit(int exitCode) {
-    Queue& queue = TheQueue();
-    {
-        std::lock_guard lock(queue.mutex);
+    ChangeAndWake([exitCode](Queue& queue) {
         queue.quitRequested = true;
         queue.quitCode = exitCode;
-        ++queue.sequence;
-    }
-    queue.posted.notify_all();
+    });
 }
 
 std::optional<MSG> TakeQuitMessage(bool remove) {
@@ -104,7 +135,8 @@ void WaitForPostedMessage(uint64_t sequence, std::optional<Clock::time_point> de
     Queue& queue = TheQueue();
     std::unique_lock lock(queue.mutex);
     auto ready = [&queue, sequence] { return queue.sequence != sequence; };
-    if (deadline)
+    // A manual clock moves only by Advance, which counts in the sequence.
+    if (deadline && !queue.manualClock)
         queue.posted.wait_until(lock, *deadline, ready);
     else
         queue.posted.wait(lock, ready);

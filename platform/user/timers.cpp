@@ -30,7 +30,7 @@ TimerTable& Timers() {
 }  // namespace
 
 std::optional<MSG> TakeDueTimer(const MessageFilter& filter, bool remove) {
-    Clock::time_point now = Clock::now();
+    Clock::time_point now = MessageClockNow();
     for (Timer& timer : Timers().timers) {
         if (timer.due > now || !filter.Accepts(timer.window, WM_TIMER)) continue;
         MSG message{timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.procedure), MessageTime(), {0, 0}};
@@ -69,7 +69,7 @@ extern "C" UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, 
     // A thread timer always gets a fresh id, whatever the caller asked for.
     UINT_PTR id = hWnd != nullptr ? nIDEvent : table.nextThreadTimerId++;
     Clock::duration period = std::chrono::milliseconds(std::max<UINT>(uElapse, USER_TIMER_MINIMUM));
-    Timer timer{hWnd, id, period, Clock::now() + period, lpTimerFunc};
+    Timer timer{hWnd, id, period, MessageClockNow() + period, lpTimerFunc};
     auto existing = std::find_if(table.timers.begin(), table.timers.end(), [&](const Timer& t) {
         return t.window == hWnd && t.id == id;
     });

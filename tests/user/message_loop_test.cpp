@@ -1,8 +1,10 @@
 // The message queue: posting order, the quit request, timers, sending.
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <thread>
 
+#include "platform/user/message_queue.h"
 #include "tests/user/user_test_support.h"
 
 namespace brontar::testing {
@@ -133,10 +135,24 @@ TEST_F(MessageLoopTest, DispatchHandsTheMessageToItsWindow) {
     EXPECT_EQ(Recorded()[0].lParam, 2);
 }
 
-TEST_F(MessageLoopTest, TimerWaitsForAnEmptyQueue) {
+// Timers run on a clock the test moves by hand, so they fall due exactly.
+class TimerTest : public WindowTest {
+protected:
+    platform::ManualMessageClock clock_;
+};
+
+// True when no message at all is waiting.
+bool QueueEmpty() {
+    MSG message;
+    return !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+}
+
+TEST_F(TimerTest, TimerWaitsForAnEmptyQueue) {
     HWND window = Make();
     ASSERT_NE(SetTimer(window, 1, 20, nullptr), 0u);
-    std::this_thread::sleep_for(30ms);  // the timer is due now
+    clock_.Advance(19ms);
+    EXPECT_TRUE(QueueEmpty());  // not early
+    clock_.Advance(1ms);        // the timer is due now
     PostMessageA(window, WM_USER + 1, 0, 0);
     PostMessageA(window, WM_USER + 2, 0, 0);
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_USER + 1));
@@ -145,82 +161,102 @@ TEST_F(MessageLoopTest, TimerWaitsForAnEmptyQueue) {
     EXPECT_EQ(timer.message, static_cast<UINT>(WM_TIMER));
     EXPECT_EQ(timer.wParam, 1u);
     EXPECT_EQ(timer.hwnd, window);
+    EXPECT_TRUE(QueueEmpty());
     KillTimer(window, 1);
 }
 
-TEST_F(MessageLoopTest, QuitComesBeforeADueTimer) {
+TEST_F(TimerTest, QuitComesBeforeADueTimer) {
     HWND window = Make();
     SetTimer(window, 1, 10, nullptr);
-    std::this_thread::sleep_for(20ms);
+    clock_.Advance(10ms);
     PostQuitMessage(4);
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
     KillTimer(window, 1);
 }
 
-TEST_F(MessageLoopTest, MissedPeriodsMakeOneTimerMessage) {
+TEST_F(TimerTest, MissedPeriodsMakeOneTimerMessage) {
     HWND window = Make();
     SetTimer(window, 7, 10, nullptr);
-    std::this_thread::sleep_for(55ms);  // five periods pass unread
+    clock_.Advance(55ms);  // five periods pass unread
     EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
-    MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_TRUE(QueueEmpty());
+    // The next period still ends on the timer's own beat, at 60 ms.
+    clock_.Advance(4ms);
+    EXPECT_TRUE(QueueEmpty());
+    clock_.Advance(1ms);
+    EXPECT_EQ(Next().message, static_cast<UINT>(WM_TIMER));
     KillTimer(window, 7);
 }
 
-TEST_F(MessageLoopTest, TimerComesOncePerPeriod) {
+TEST_F(TimerTest, TimerComesOncePerPeriod) {
     HWND window = Make();
     SetTimer(window, 1, 25, nullptr);
-    auto start = std::chrono::steady_clock::now();
+    DWORD start = platform::MessageTime();
     MSG message;
-    for (int i = 0; i < 4; ++i) {
+    for (DWORD period = 1; period <= 4; ++period) {
+        clock_.Advance(24ms);
+        EXPECT_TRUE(QueueEmpty()) << "early in period " << period;
+        clock_.Advance(1ms);
         ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
         ASSERT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+        EXPECT_EQ(message.time - start, 25 * period);
+        EXPECT_TRUE(QueueEmpty());
     }
-    // Four messages take four periods: not fewer (no early timers).
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
     KillTimer(window, 1);
 }
 
-TEST_F(MessageLoopTest, WaitingForATimerSleeps) {
+TEST_F(TimerTest, WaitingForATimerSleepsUntilTheClockReachesIt) {
     HWND window = Make();
     SetTimer(window, 1, 150, nullptr);
+    std::atomic<bool> due = false;
+    std::thread mover([this, &due] {
+        std::this_thread::sleep_for(50ms);
+        clock_.Advance(149ms);  // wakes the waiter, which finds nothing due yet
+        std::this_thread::sleep_for(50ms);
+        due = true;
+        clock_.Advance(1ms);
+    });
     std::clock_t before = std::clock();
     MSG message;
-    ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
+    EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), TRUE);
+    EXPECT_TRUE(due);
     EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
-    // A spinning wait would burn the whole 150 ms of processor time.
+    // A spinning wait would burn the whole 100 ms of processor time.
     EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 20);
+    mover.join();
     KillTimer(window, 1);
 }
 
-TEST_F(MessageLoopTest, KilledTimerStops) {
+TEST_F(TimerTest, KilledTimerStopsAndLosesItsPendingMessage) {
     HWND window = Make();
     SetTimer(window, 1, 10, nullptr);
+    clock_.Advance(10ms);  // due, not yet taken
     EXPECT_TRUE(KillTimer(window, 1));
     EXPECT_FALSE(KillTimer(window, 1));
-    std::this_thread::sleep_for(20ms);
-    MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_TRUE(QueueEmpty());
+    clock_.Advance(20ms);
+    EXPECT_TRUE(QueueEmpty());
 }
 
-TEST_F(MessageLoopTest, DestroyedWindowLosesItsTimersAndMessages) {
+TEST_F(TimerTest, DestroyedWindowLosesItsTimersAndMessages) {
     HWND window = Make();
     SetTimer(window, 1, 10, nullptr);
     PostMessageA(window, WM_USER, 0, 0);
+    clock_.Advance(10ms);
     DestroyWindow(window);
-    std::this_thread::sleep_for(20ms);
-    MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_TRUE(QueueEmpty());
+    clock_.Advance(20ms);
+    EXPECT_TRUE(QueueEmpty());
 }
 
 int timerProcedureCalls = 0;
 VOID CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) { ++timerProcedureCalls; }
 
-TEST_F(MessageLoopTest, ThreadTimerRunsItsProcedureOnDispatch) {
+TEST_F(TimerTest, ThreadTimerRunsItsProcedureOnDispatch) {
     UINT_PTR id = SetTimer(nullptr, 0, 10, CountTimer);
     ASSERT_NE(id, 0u);
-    std::this_thread::sleep_for(15ms);
+    clock_.Advance(10ms);
     MSG message = Next();
     EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
     EXPECT_EQ(message.hwnd, nullptr);
