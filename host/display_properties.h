@@ -23,9 +23,6 @@ struct SheetHandler {
 // Entries without a class or a server path are skipped.
 std::vector<SheetHandler> FindDisplayHandlers();
 
-// Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"; false when malformed.
-bool ParseClassId(const std::string& text, GUID* out);
-
 // What happened to one run of the sheet.
 struct SheetOutcome {
     int pagesShown = 0;       // pages the handlers added

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "machine/board/display_drivers.h"
+#include "machine/guid_text.h"
 
 namespace brontar::machine {
 
@@ -60,7 +60,7 @@ Direct3DDeviceList ReadBoardDirect3DDevices(const MachineIni& ini) {
         device.description = ini.GetOr(section, "description", isHal ? "Brontar 3D Direct3D HAL" : listed);
         const std::optional<std::string> guidText = ini.Get(section, "guid");
         if (guidText) {
-            device.identity = ParseDriverIdentity(*guidText);
+            device.identity = ParseGuid(*guidText);
             if (!device.identity) {
                 list.problems.push_back("[" + section + "] guid is not a GUID: " + *guidText + "; device not listed");
                 continue;

@@ -36,9 +36,6 @@ struct DisplayDriverList {
 // listed driver; missing keys take their defaults (docs/machine.md).
 DisplayDriverList ReadDisplayDrivers(const MachineIni& ini);
 
-// Reads "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional).
-std::optional<DriverIdentity> ParseDriverIdentity(std::string_view text);
-
 // The identity of the board's driver in the default machine.
 DriverIdentity BoardDriverIdentity();
 
