@@ -15,9 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/board/blitter.h"
 #include "machine/board/display_mode.h"
-#include "machine/board/rasterizer.h"
+#include "machine/board/drawing_types.h"
 #include "machine/display/presentation.h"
 
 namespace brontar::machine {
