@@ -7,7 +7,6 @@
 // the board's own terms; the runtimes map them to their flags.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,13 +17,14 @@
 #include "machine/board/display_mode.h"
 #include "machine/board/drawing_types.h"
 #include "machine/display/presentation.h"
+#include "machine/guid_text.h"
 
 namespace brontar::machine {
 
 // ---------------------------------------------------------------- what is installed
 
 // A driver or device identity: the 16 bytes of a GUID as it lies in memory.
-using DriverIdentity = std::array<uint8_t, 16>;
+using DriverIdentity = GuidBytes;
 
 // One installed display driver, in the order the runtime lists them.
 struct InstalledDriver {
@@ -38,6 +38,7 @@ struct InstalledDriverList {
     std::vector<std::string> problems;  // what of the description could not be used, for diagnostics
 };
 
+// The installed display drivers, read afresh on every call.
 InstalledDriverList ListDisplayDrivers();
 
 // What a triangle drawn by a 3D device can have.
