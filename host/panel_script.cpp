@@ -8,11 +8,7 @@
 #include <sstream>
 
 #include "machine/machine_ini.h"  // Trim
-#include "platform/comctl/property_sheet.h"
-#include "platform/user/controls.h"
-#include "platform/user/message_box.h"
-#include "platform/user/text_observer.h"
-#include "platform/user/window_screenshot.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 namespace {

@@ -1,6 +1,6 @@
 // Property sheet pages and the modal sheet: OK, Cancel and Apply, the PSN_*
 // notifications, the restart request, and the pages' reference counts.
-#include "platform/comctl/property_sheet.h"
+#include "platform/automation.h"
 
 #include <commctrl.h>
 #include <windows.h>
