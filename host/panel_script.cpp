@@ -46,17 +46,7 @@ std::string WindowText(HWND hwnd) {
 // Handles what is waiting (the command's posted messages, repaints) without
 // letting the next command in.
 void UpdateSheetPicture(HWND sheet) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (!IsDialogMessageA(sheet, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    while (platform::HandleWaitingSheetMessage(sheet) == platform::SheetMessage::kHandled) continue;
 }
 
 }  // namespace

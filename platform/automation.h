@@ -42,6 +42,12 @@ void SetPropertySheetDriver(PropertySheetDriver driver);
 // The window of the sheet's active page, or null.
 HWND ActivePropertySheetPage(HWND sheet);
 
+// Takes one waiting message of the thread and handles it as the sheet's own
+// loop does (the sheet's dialog keys first). kQuit: it was WM_QUIT, posted
+// again for the loop that ends.
+enum class SheetMessage { kNoneWaiting, kHandled, kQuit };
+SheetMessage HandleWaitingSheetMessage(HWND sheet);
+
 // The user leaves the active page and comes back to it: PSN_KILLACTIVE, then
 // PSN_SETACTIVE when the page lets itself be left.
 void LeaveAndReturnToPage(HWND sheet);
