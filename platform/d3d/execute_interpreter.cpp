@@ -141,7 +141,7 @@ bool Triangle(const Instruction& instruction, Execution& execution) {
     for (uint32_t i = 0; i < instruction.count; ++i) {
         const D3DTRIANGLE triangle = ReadRecord<D3DTRIANGLE>(instruction, i);
         const auto& vertices = execution.processed;
-        if (machine::DrawTriangle(context.target, context.clip, raster, ToRasterVertex(vertices[triangle.v1]),
+        if (context.driver->DrawTriangle(context.target, context.clip, raster, ToRasterVertex(vertices[triangle.v1]),
                                   ToRasterVertex(vertices[triangle.v2]), ToRasterVertex(vertices[triangle.v3]))) {
             ++execution.outcome.trianglesDrawn;
         }

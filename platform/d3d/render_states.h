@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "machine/board/rasterizer.h"
+#include "machine/board/driver.h"
 
 namespace brontar::platform {
 
