@@ -6,7 +6,7 @@
 
 #include "machine/guid_text.h"
 #include "machine/install_page.h"
-#include "platform/kernel/module_table.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/comctl/property_sheet.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 

@@ -8,11 +8,7 @@
 #include <sstream>
 
 #include "machine/machine_ini.h"  // Trim
-#include "platform/comctl/property_sheet.h"
-#include "platform/user/controls.h"
-#include "platform/user/message_box.h"
-#include "platform/user/text_observer.h"
-#include "platform/user/window_screenshot.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 namespace {
@@ -50,17 +46,7 @@ std::string WindowText(HWND hwnd) {
 // Handles what is waiting (the command's posted messages, repaints) without
 // letting the next command in.
 void UpdateSheetPicture(HWND sheet) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (!IsDialogMessageA(sheet, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    while (platform::HandleWaitingSheetMessage(sheet) == platform::SheetMessage::kHandled) continue;
 }
 
 }  // namespace
