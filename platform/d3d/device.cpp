@@ -21,7 +21,7 @@ HRESULT NotImplemented(const char* method, const char* why) {
     return DDERR_UNSUPPORTED;
 }
 
-// The one texture format of the board: RGB565.
+// The one texture format of the device: RGB565.
 DDSURFACEDESC Rgb565TextureFormat() {
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof(desc);
@@ -177,16 +177,16 @@ HRESULT Direct3DDevice::EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK lpd3d
 }
 
 HRESULT Direct3DDevice::CreateMatrix(LPD3DMATRIXHANDLE) {
-    return NotImplemented("CreateMatrix", "the board draws transformed vertices");
+    return NotImplemented("CreateMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::SetMatrix(D3DMATRIXHANDLE, const LPD3DMATRIX) {
-    return NotImplemented("SetMatrix", "the board draws transformed vertices");
+    return NotImplemented("SetMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::GetMatrix(D3DMATRIXHANDLE, LPD3DMATRIX) {
-    return NotImplemented("GetMatrix", "the board draws transformed vertices");
+    return NotImplemented("GetMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::DeleteMatrix(D3DMATRIXHANDLE) {
-    return NotImplemented("DeleteMatrix", "the board draws transformed vertices");
+    return NotImplemented("DeleteMatrix", "the device draws transformed vertices");
 }
 
 // Fault name: BeginScene.

@@ -14,7 +14,7 @@ namespace {
 
 HRESULT NotImplemented(const char* method) {
     WriteDiagnostic(std::string("IDirect3DViewport::") + method +
-                    " is not implemented: the board draws transformed and lit vertices");
+                    " is not implemented: the device draws transformed and lit vertices");
     return DDERR_UNSUPPORTED;
 }
 
@@ -65,7 +65,7 @@ HRESULT Viewport::DeleteLight(LPDIRECT3DLIGHT) { return NotImplemented("DeleteLi
 HRESULT Viewport::NextLight(LPDIRECT3DLIGHT, LPDIRECT3DLIGHT*, DWORD) { return NotImplemented("NextLight"); }
 
 // Clears rectangles of the render target, inside the viewport, to the
-// background. No background material can be set on this board, so the
+// background. No background material can be set on this device, so the
 // background is black; there is no depth buffer to clear.
 HRESULT Viewport::Clear(DWORD dwCount, LPD3DRECT lpRects, DWORD dwFlags) {
     if (!device_) return DDERR_INVALIDPARAMS;
