@@ -1,16 +1,15 @@
 // The boot file rewrite against a plain copy of the same file (read whole,
 // written beside, renamed over), both through the C runtime on DOS paths.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 
 #include "machine/machine_folder.h"
 #include "propsheet/autoexec.h"
+#include "tests/support/temp_machine.h"
 
 namespace {
 
@@ -21,14 +20,9 @@ const char* const kNewLines[AUTOEXEC_NEW_LINES] = {"SET HGI_SCREENREFRESH=75", "
 // A machine folder of its own with a boot file of the given number of lines,
 // some of them the board's own.
 void PrepareMachine(int lines) {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brontar-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        ::setenv("BRONTAR_MACHINE", pattern.c_str(), 1);
-        brontar::machine::EnsureMachineFolder();
-        return std::filesystem::path(pattern);
-    }();
-    std::ofstream out(brontar::machine::DriveRootPath(folder, 'c') / "AUTOEXEC.BAT", std::ios::binary);
+    static const brontar::testing::TempMachine machine;
+    const std::filesystem::path driveC = brontar::machine::DriveRootPath(brontar::machine::EnsureMachineFolder(), 'c');
+    std::ofstream out(driveC / "AUTOEXEC.BAT", std::ios::binary);
     for (int i = 0; i < lines; ++i) {
         if (i % 100 == 50)
             out << "SET HGI_RGAMMA=1.20\r\n";

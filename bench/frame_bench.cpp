@@ -18,6 +18,7 @@
 
 #include "machine/installer.h"
 #include "testscreen/test_screen.h"
+#include "tests/support/temp_machine.h"
 
 extern char** environ;
 
@@ -31,23 +32,15 @@ constexpr int kHeight = 600;
 // A throwaway machine with the test screen installed, for the whole run.
 struct BenchMachine {
     BenchMachine() {
-        std::string pattern = (fs::temp_directory_path() / "brontar-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        root = pattern;
-        ::setenv("BRONTAR_MACHINE", (root / "machine").c_str(), 1);
         ::setenv("BRONTAR_DISPLAY", "headless", 1);
         ::unsetenv("BRONTAR_CAPTURE");
         ::setenv("BRONTAR_LOG", "/dev/null", 1);  // diagnostics would interleave with the figures
         ::unsetenv("BRONTAR_FAULTS");
         std::ostringstream progress;
-        brontar::machine::InstallMachine(root / "machine", BRONTAR_BIN_DIR, progress);
+        brontar::machine::InstallMachine(machine.folder(), BRONTAR_BIN_DIR, progress);
     }
-    ~BenchMachine() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    fs::path Program() const { return root / "machine" / "drives" / "c" / "WINDOWS" / "BRNTRTST.EXE"; }
-    fs::path root;
+    fs::path Program() const { return machine.driveC() / "WINDOWS" / "BRNTRTST.EXE"; }
+    brontar::testing::TempMachine machine;
 };
 
 BenchMachine* machine = nullptr;

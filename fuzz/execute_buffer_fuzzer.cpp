@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "machine/board/display_board.h"
 #include "platform/d3d/execute_interpreter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     static std::vector<uint16_t> pixels(64 * 48);
     static const std::vector<uint16_t> texels(4 * 4, 0x07E0);
+    static machine::DisplayBoard driver{machine::DisplayDriverInfo{}};
     platform::RenderStates states;
     platform::ExecuteContext context;
+    context.driver = &driver;
     context.target = {pixels.data(), 64, 48, 128};
     context.states = &states;
     context.findTexture = [](D3DTEXTUREHANDLE handle, machine::RasterTexture* texture) {

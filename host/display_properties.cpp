@@ -2,11 +2,11 @@
 
 #include <shlobj.h>
 
-#include <cctype>
 #include <cstring>
 
+#include "machine/guid_text.h"
 #include "machine/install_page.h"
-#include "platform/kernel/module_table.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 namespace {
@@ -92,27 +92,6 @@ bool FreeIfUnused(HMODULE library) {
 
 }  // namespace
 
-bool ParseClassId(const std::string& text, GUID* out) {
-    // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}: braces, dashes at fixed places,
-    // hexadecimal digits everywhere else.
-    if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
-    std::string digits;
-    for (size_t i = 1; i < 37; ++i) {
-        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash != (text[i] == '-')) return false;
-        if (!dash && !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
-        if (!dash) digits += text[i];
-    }
-    auto number = [&](size_t first, size_t count) {
-        return std::stoul(digits.substr(first, count), nullptr, 16);
-    };
-    out->Data1 = static_cast<DWORD>(number(0, 8));
-    out->Data2 = static_cast<WORD>(number(8, 4));
-    out->Data3 = static_cast<WORD>(number(12, 4));
-    for (size_t i = 0; i < 8; ++i) out->Data4[i] = static_cast<BYTE>(number(16 + 2 * i, 2));
-    return true;
-}
-
 std::vector<SheetHandler> FindDisplayHandlers() {
     std::vector<SheetHandler> handlers;
     HKEY list;
@@ -146,11 +125,14 @@ SheetOutcome ShowDisplayProperties(const platform::PropertySheetDriver& driver, 
     const std::vector<SheetHandler> handlers = FindDisplayHandlers();
     if (handlers.empty()) err << "Display Properties: no property-sheet handler is registered (run brontar setup)\n";
     for (const SheetHandler& handler : handlers) {
-        GUID classId;
-        if (!ParseClassId(handler.classId, &classId)) {
+        const std::optional<machine::GuidBytes> classIdBytes = machine::ParseGuid(handler.classId);
+        if (!classIdBytes) {
             err << "Display Properties: " << handler.name << " has a malformed class identifier\n";
             continue;
         }
+        GUID classId;
+        static_assert(sizeof classId == sizeof *classIdBytes);
+        std::memcpy(&classId, classIdBytes->data(), sizeof classId);
         HMODULE library = LoadLibraryA(handler.serverPath.c_str());
         if (library == nullptr) {
             err << "Display Properties: cannot load " << handler.serverPath << " (error " << GetLastError() << ")\n";

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/comctl/property_sheet.h"
+#include "platform/automation.h"
 
 namespace brontar::host {
 
@@ -22,9 +22,6 @@ struct SheetHandler {
 // The handlers listed under the Display control panel's key, in key order.
 // Entries without a class or a server path are skipped.
 std::vector<SheetHandler> FindDisplayHandlers();
-
-// Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"; false when malformed.
-bool ParseClassId(const std::string& text, GUID* out);
 
 // What happened to one run of the sheet.
 struct SheetOutcome {

@@ -7,11 +7,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "platform/comctl/property_sheet.h"
-#include "platform/user/controls.h"
-#include "platform/user/message_box.h"
-#include "platform/user/text_observer.h"
-#include "platform/user/window_screenshot.h"
+#include "machine/machine_ini.h"  // Trim
+#include "platform/automation.h"
 
 namespace brontar::host {
 namespace {
@@ -24,12 +21,6 @@ bool ParseNumber(const std::string& text, int* value) {
     if (*end != '\0' || parsed < -1000000 || parsed > 1000000) return false;
     *value = static_cast<int>(parsed);
     return true;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
 // A text shown in quotes, with quotes and backslashes escaped.
@@ -55,17 +46,7 @@ std::string WindowText(HWND hwnd) {
 // Handles what is waiting (the command's posted messages, repaints) without
 // letting the next command in.
 void UpdateSheetPicture(HWND sheet) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (!IsDialogMessageA(sheet, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    while (platform::HandleWaitingSheetMessage(sheet) == platform::SheetMessage::kHandled) continue;
 }
 
 }  // namespace
@@ -76,7 +57,7 @@ bool ParsePanelScript(const std::string& text, std::vector<ScriptCommand>* comma
     int number = 0;
     while (std::getline(lines, raw)) {
         ++number;
-        const std::string line = Trim(raw);
+        const std::string line(machine::Trim(raw));
         if (line.empty() || line[0] == '#') continue;
         ScriptCommand command;
         command.line = number;
@@ -84,7 +65,7 @@ bool ParsePanelScript(const std::string& text, std::vector<ScriptCommand>* comma
         words >> command.verb;
         std::string rest;
         std::getline(words, rest);
-        rest = Trim(rest);
+        rest = machine::Trim(rest);
         auto fail = [&](const std::string& why) {
             *error = "line " + std::to_string(number) + ": " + why;
             return false;
@@ -96,7 +77,7 @@ bool ParsePanelScript(const std::string& text, std::vector<ScriptCommand>* comma
             if (!ParseNumber(id, &command.controlId)) return fail(command.verb + " needs a control id");
             std::string tail;
             std::getline(arguments, tail);
-            tail = Trim(tail);
+            tail = machine::Trim(tail);
             if (command.verb == "select") {
                 if (tail.empty()) return fail("select needs the text of an item");
                 command.text = tail;

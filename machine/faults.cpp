@@ -33,8 +33,7 @@ FaultTable ParseFaults(std::string_view text) {
         const size_t end = text.find(';');
         std::string_view item = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-        while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+        item = Trim(item);
         if (item.empty()) continue;
         FaultRule rule;
         const size_t at = item.find('@');

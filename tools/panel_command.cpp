@@ -10,8 +10,8 @@
 #include "host/panel_script.h"
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
+#include "platform/automation.h"
 #include "platform/registry/open_keys.h"
-#include "platform/user/input_window.h"
 #include "tools/command.h"
 
 namespace brontar::tools {

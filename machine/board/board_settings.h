@@ -2,21 +2,12 @@
 // the user's choices there, and the board's driver reads its gamma from it.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <optional>
-
-#include "machine/display/presentation.h"
+#include "machine/board/driver.h"
 
 namespace brontar::machine {
 
 // Below HKEY_LOCAL_MACHINE.
 inline constexpr char kBoardSettingsKey[] = "Software\\Corvane Interactive\\Halcyon Graphics";
-
-// Reads a REG_DWORD value of a key below HKEY_LOCAL_MACHINE as the process
-// sees the registry: nothing when the key or the value is absent or the
-// value is not a four-byte REG_DWORD. The runtime hosting the driver gives it.
-using DwordSettingReader = std::function<std::optional<uint32_t>(const char* key, const char* value)>;
 
 // The gamma the driver applies to presented frames: "HGI_GAMMAR",
 // "HGI_GAMMAG", "HGI_GAMMAB" hold the bits of a float; a value that is absent,

@@ -1,57 +1,47 @@
-// One display device of the machine as the process sees it: its mode, who
-// holds it exclusively, its video memory and whether its surfaces were lost.
-// Programs reach it through DirectDraw; the board's driver presents its
-// flipped frames to the monitor.
+// The machine's display devices behind the driver interface: the board, and
+// the primary display driver (a device with the same blitter, no 3D and no
+// picture of its own), each as machine.ini describes it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "machine/board/blitter.h"
 #include "machine/board/display_drivers.h"
+#include "machine/board/driver.h"
 #include "machine/board/video_memory.h"
-#include "machine/display/presentation.h"
 
 namespace brontar::machine {
 
-enum class VideoHeap {
-    FrameBuffer,  // displayed surfaces, back buffers, off-screen surfaces
-    Texture,      // texture surfaces
-};
-
-class DisplayBoard {
+class DisplayBoard final : public DisplayDriver {
 public:
     explicit DisplayBoard(DisplayDriverInfo driver);
 
-    const DisplayDriverInfo& Driver() const { return driver_; }
+    const std::vector<DisplayMode>& Modes() const override { return driver_.modes; }
+    DisplayMode DesktopMode() const override { return driver_.desktopMode; }
+    DisplayMode CurrentMode() const override { return mode_; }
+    bool SupportsMode(const DisplayMode& mode) const override;
+    void SetMode(const DisplayMode& mode) override;
 
-    // The mode the device runs: the one a program set, else the desktop's.
-    DisplayMode CurrentMode() const { return mode_; }
-    bool SupportsMode(const DisplayMode& mode) const;
-    // Switches the mode; a real change loses every frame buffer surface.
-    void SetMode(const DisplayMode& mode);
-    // Back to the desktop's mode.
-    void RestoreMode() { SetMode(driver_.desktopMode); }
+    const void* ExclusiveOwner() const override { return exclusiveOwner_; }
+    void TakeExclusive(const void* owner) override { exclusiveOwner_ = owner; }
+    void LeaveExclusive() override;
 
-    // The program object holding the device exclusively (null: nobody).
-    const void* ExclusiveOwner() const { return exclusiveOwner_; }
-    void TakeExclusive(const void* owner) { exclusiveOwner_ = owner; }
-    // The owner gives the device up; the monitor stops showing its frames.
-    void LeaveExclusive();
+    DriverCaps Caps() const override;
 
-    uint8_t* AllocateVideoMemory(VideoHeap heap, uint32_t bytes) { return Heap(heap).Allocate(bytes); }
-    void FreeVideoMemory(VideoHeap heap, uint8_t* block) { Heap(heap).Free(block); }
-    uint32_t TotalVideoMemory() const { return frameBuffer_.TotalBytes() + textures_.TotalBytes(); }
-    uint32_t FreeVideoMemoryBytes() const { return frameBuffer_.FreeBytes() + textures_.FreeBytes(); }
+    uint8_t* AllocateVideoMemory(VideoHeap heap, uint32_t bytes) override { return Heap(heap).Allocate(bytes); }
+    void FreeVideoMemory(VideoHeap heap, uint8_t* block) override { Heap(heap).Free(block); }
+    uint64_t SurfaceGeneration() const override { return generation_; }
+    void LoseSurfaces() override { ++generation_; }
 
-    // Frame buffer surfaces remember the generation they were made or
-    // restored in; one of an older generation has lost its memory. Texture
-    // memory is never taken.
-    uint64_t SurfaceGeneration() const { return generation_; }
-    void LoseSurfaces() { ++generation_; }
+    DisplayGamma ReadGamma(const DwordSettingReader& read) const override;
+    bool ShowsFrames() const override { return driver_.presents; }
+    void Present(const PixelBlock& frame, const DisplayGamma& gamma) override;
 
-    // Shows a flipped frame when this driver drives the monitor.
-    void Present(const PixelBlock& frame, const DisplayGamma& gamma);
+    void Fill(const PixelBlock& target, const PixelRect& rect, uint16_t color) override;
+    void Copy(const PixelBlock& target, int x, int y, const PixelBlock& source, const PixelRect& sourceRect,
+              KeyMode mode, ColorKeyRange key) override;
+    bool DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+                      const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) override;
 
 private:
     VideoMemoryHeap& Heap(VideoHeap heap) { return heap == VideoHeap::Texture ? textures_ : frameBuffer_; }

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "machine/guid_text.h"
+
 namespace brontar::machine {
 
 namespace {
@@ -84,7 +86,7 @@ std::optional<DisplayDriverInfo> ReadDriver(const MachineIni& ini, std::string_v
 
     const std::string identity = std::string(Trim(ini.GetOr(section, "identity", defaults.identity)));
     if (!identity.empty() && !EqualsIgnoreCase(identity, "none")) {
-        driver.identity = ParseDriverIdentity(identity);
+        driver.identity = ParseGuid(identity);
         if (!driver.identity) {
             list.problems.push_back(where + " identity: not a GUID, driver left out");
             return std::nullopt;
@@ -113,39 +115,9 @@ std::optional<DisplayDriverInfo> ReadDriver(const MachineIni& ini, std::string_v
     return driver;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
-std::optional<DriverIdentity> ParseDriverIdentity(std::string_view text) {
-    text = Trim(text);
-    if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
-    if (text.size() != 36) return std::nullopt;
-    // Hex digits in text order, dashes at their fixed places.
-    uint8_t digits[16];
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); i += 2) {
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (text[i] != '-') return std::nullopt;
-            ++i;
-        }
-        const int high = HexDigit(text[i]);
-        const int low = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
-        if (high < 0 || low < 0 || count == 16) return std::nullopt;
-        digits[count++] = static_cast<uint8_t>(high << 4 | low);
-    }
-    if (count != 16) return std::nullopt;
-    // The first three groups lie in memory least significant byte first.
-    return DriverIdentity{digits[3], digits[2], digits[1], digits[0], digits[5],  digits[4],  digits[7],  digits[6],
-                          digits[8], digits[9], digits[10], digits[11], digits[12], digits[13], digits[14], digits[15]};
-}
-
-DriverIdentity BoardDriverIdentity() { return *ParseDriverIdentity(kBoardIdentity); }
+DriverIdentity BoardDriverIdentity() { return *ParseGuid(kBoardIdentity); }
 
 DisplayDriverList ReadDisplayDrivers(const MachineIni& ini) {
     DisplayDriverList list;

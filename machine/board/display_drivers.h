@@ -3,7 +3,6 @@
 // display modes and video memory.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,12 +10,10 @@
 #include <vector>
 
 #include "machine/board/display_mode.h"
+#include "machine/board/driver.h"
 #include "machine/machine_ini.h"
 
 namespace brontar::machine {
-
-// A driver identity: the 16 bytes of a GUID as it lies in memory.
-using DriverIdentity = std::array<uint8_t, 16>;
 
 struct DisplayDriverInfo {
     std::string section;      // machine.ini section suffix ([directdraw.<section>])
@@ -38,9 +35,6 @@ struct DisplayDriverList {
 // Reads the [directdraw] section and one [directdraw.<name>] section per
 // listed driver; missing keys take their defaults (docs/machine.md).
 DisplayDriverList ReadDisplayDrivers(const MachineIni& ini);
-
-// Reads "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional).
-std::optional<DriverIdentity> ParseDriverIdentity(std::string_view text);
 
 // The identity of the board's driver in the default machine.
 DriverIdentity BoardDriverIdentity();

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "machine/machine_ini.h"  // Trim
+
 namespace brontar::machine {
 
 namespace {
@@ -22,8 +24,7 @@ std::optional<int> TakeNumber(std::string_view& text, bool last) {
 }  // namespace
 
 std::optional<DisplayMode> ParseDisplayMode(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = Trim(text);
     const auto width = TakeNumber(text, false);
     const auto height = width ? TakeNumber(text, false) : std::nullopt;
     const auto bits = height ? TakeNumber(text, true) : std::nullopt;

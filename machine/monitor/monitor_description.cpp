@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "machine/machine_ini.h"  // Trim
+
 namespace brontar::machine::monitor {
 
 namespace {
@@ -13,14 +15,8 @@ constexpr double kMaxHorizontalKHz = 1000;
 constexpr double kMaxVerticalHz = 1000;
 constexpr int kMaxResolutionSide = 16384;
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 std::optional<double> ReadNumber(std::string_view text) {
-    text = TrimBlanks(text);
+    text = Trim(text);
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
@@ -86,7 +82,7 @@ std::optional<std::pair<int, int>> ReadResolution(std::string_view text) {
     const size_t comma = text.find(',');
     if (comma == std::string_view::npos) return std::nullopt;
     const auto side = [](std::string_view digits) -> std::optional<int> {
-        digits = TrimBlanks(digits);
+        digits = Trim(digits);
         int value = 0;
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || value < 1 ||

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "machine/machine_folder.h"
+#include "machine/machine_ini.h"  // Trim
 
 namespace brontar::machine::registry {
 
@@ -20,12 +21,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view SkipBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    return text;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    text = SkipBlanks(text);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
@@ -400,7 +395,7 @@ ImportOutcome ReadRegistryText(std::string_view text, RegistryTree& tree, bool e
     LineReader lines(text);
     std::string_view first;
     lines.Next(first);
-    const std::string_view header = TrimBlanks(first);
+    const std::string_view header = Trim(first);
     ImportOutcome outcome;
     if (header == kRegedit4Header || header == kVersion5Header) {
         outcome.read = true;

@@ -1,6 +1,6 @@
 // Property sheet pages and the modal sheet: OK, Cancel and Apply, the PSN_*
 // notifications, the restart request, and the pages' reference counts.
-#include "platform/comctl/property_sheet.h"
+#include "platform/automation.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -243,6 +243,20 @@ HWND ActivePropertySheetPage(HWND sheet) {
     return state != nullptr ? ActivePage(*state) : nullptr;
 }
 
+SheetMessage HandleWaitingSheetMessage(HWND sheet) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return SheetMessage::kNoneWaiting;
+    if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return SheetMessage::kQuit;
+    }
+    if (!IsDialogMessageA(sheet, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return SheetMessage::kHandled;
+}
+
 void LeaveAndReturnToPage(HWND sheet) {
     SheetState* state = FindSheet(sheet);
     if (state == nullptr) return;
@@ -311,18 +325,9 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
     ShowWindow(sheet, SW_SHOW);
 
     while (!state.closing) {
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                break;
-            }
-            if (!IsDialogMessageA(sheet, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-            continue;
-        }
+        const auto waiting = brontar::platform::HandleWaitingSheetMessage(sheet);
+        if (waiting == brontar::platform::SheetMessage::kQuit) break;
+        if (waiting == brontar::platform::SheetMessage::kHandled) continue;
         auto& driver = brontar::platform::Driver();
         if (driver) {
             if (driver(sheet)) continue;

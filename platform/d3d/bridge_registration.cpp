@@ -22,7 +22,7 @@ HRESULT CreateDirect3D(IDirectDraw* directDraw, void** out) {
 }
 
 // IDirectDrawSurface::QueryInterface with a device GUID: only the devices
-// the machine lists, on a surface the board can draw into. Fault name:
+// the machine lists, on a surface the device can draw into. Fault name:
 // CreateDevice.
 HRESULT CreateDevice(IDirectDrawSurface* renderTarget, const GUID& deviceGuid, void** out) {
     *out = nullptr;

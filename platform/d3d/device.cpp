@@ -21,7 +21,7 @@ HRESULT NotImplemented(const char* method, const char* why) {
     return DDERR_UNSUPPORTED;
 }
 
-// The one texture format of the board: RGB565.
+// The one texture format of the device: RGB565.
 DDSURFACEDESC Rgb565TextureFormat() {
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof(desc);
@@ -80,7 +80,8 @@ HRESULT Direct3DDevice::CreateExecuteBuffer(LPD3DEXECUTEBUFFERDESC lpDesc,
         return DDERR_INVALIDPARAMS;
     }
     if (pUnkOuter) return CLASS_E_NOAGGREGATION;
-    if (lpDesc->dwBufferSize == 0 || lpDesc->dwBufferSize > kMaxExecuteBufferSize) return D3DERR_EXECUTE_CREATE_FAILED;
+    if (lpDesc->dwBufferSize == 0 || lpDesc->dwBufferSize > info_.hardware.dwMaxBufferSize)
+        return D3DERR_EXECUTE_CREATE_FAILED;
     if (machine::FaultRequested("CreateExecuteBuffer")) return D3DERR_EXECUTE_CREATE_FAILED;
     if (lpDesc->dwFlags & D3DDEB_LPDATA) {
         WriteDiagnostic("IDirect3DDevice::CreateExecuteBuffer: memory supplied by the program is not used");
@@ -97,12 +98,7 @@ HRESULT Direct3DDevice::GetStats(LPD3DSTATS lpD3DStats) {
     return D3D_OK;
 }
 
-bool Direct3DDevice::RenderTargetPixels(machine::RasterTarget* out) const {
-    SurfaceMemory memory;
-    if (!GetSurfaceMemory(renderTarget_, &memory)) return false;
-    *out = {memory.pixels, memory.width, memory.height, memory.pitchBytes};
-    return true;
-}
+bool Direct3DDevice::RenderTargetMemory(SurfaceMemory* out) const { return GetSurfaceMemory(renderTarget_, out); }
 
 // Runs an execute buffer's stream inside a scene, on a viewport of this
 // device. A stream the interpreter refuses draws nothing and fails with its
@@ -115,8 +111,11 @@ HRESULT Direct3DDevice::Execute(LPDIRECT3DEXECUTEBUFFER lpDirect3DExecuteBuffer,
     if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
     if (buffer->IsLocked()) return D3DERR_EXECUTE_LOCKED;
     if (machine::FaultRequested("Execute")) return D3DERR_EXECUTE_FAILED;
+    SurfaceMemory target;
+    if (!RenderTargetMemory(&target)) return DDERR_SURFACELOST;
     ExecuteContext context;
-    if (!RenderTargetPixels(&context.target)) return DDERR_SURFACELOST;
+    context.driver = target.driver;
+    context.target = {target.pixels, target.width, target.height, target.pitchBytes};
     context.clip = viewport->ClipRect();
     context.states = &states_;
     context.findTexture = Texture::FindTexels;
@@ -178,16 +177,16 @@ HRESULT Direct3DDevice::EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK lpd3d
 }
 
 HRESULT Direct3DDevice::CreateMatrix(LPD3DMATRIXHANDLE) {
-    return NotImplemented("CreateMatrix", "the board draws transformed vertices");
+    return NotImplemented("CreateMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::SetMatrix(D3DMATRIXHANDLE, const LPD3DMATRIX) {
-    return NotImplemented("SetMatrix", "the board draws transformed vertices");
+    return NotImplemented("SetMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::GetMatrix(D3DMATRIXHANDLE, LPD3DMATRIX) {
-    return NotImplemented("GetMatrix", "the board draws transformed vertices");
+    return NotImplemented("GetMatrix", "the device draws transformed vertices");
 }
 HRESULT Direct3DDevice::DeleteMatrix(D3DMATRIXHANDLE) {
-    return NotImplemented("DeleteMatrix", "the board draws transformed vertices");
+    return NotImplemented("DeleteMatrix", "the device draws transformed vertices");
 }
 
 // Fault name: BeginScene.

@@ -5,10 +5,11 @@
 
 #include <vector>
 
-#include "machine/board/rasterizer.h"
+#include "machine/board/driver.h"
 #include "platform/d3d/com_object.h"
 #include "platform/d3d/device_list.h"
 #include "platform/d3d/render_states.h"
+#include "platform/ddraw/direct3d_bridge.h"
 
 namespace brontar::platform {
 
@@ -44,8 +45,8 @@ public:
     STDMETHOD(EndScene)() override;
     STDMETHOD(GetDirect3D)(LPDIRECT3D* lpD3D) override;
 
-    // The render target's pixels; false when the surface is lost.
-    bool RenderTargetPixels(machine::RasterTarget* out) const;
+    // The render target's memory and driver; false when the surface is lost.
+    bool RenderTargetMemory(SurfaceMemory* out) const;
 
 private:
     ~Direct3DDevice() override;

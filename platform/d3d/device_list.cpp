@@ -1,27 +1,43 @@
 #include "platform/d3d/device_list.h"
 
-#include <cstring>
-
-#include "machine/board/direct3d_devices.h"
+#include "machine/board/driver.h"
+#include "platform/ddraw/driver_host.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
 
 namespace {
 
-constexpr DWORD kRenderDepth16 = 0x00000400;  // DDBD_16: the board renders to 16-bit surfaces
-constexpr DWORD kMaxVertexCount = 65536;      // vertex indices are 16-bit
+// A flag when the driver says the device has the feature.
+DWORD FlagIf(bool has, DWORD flag) { return has ? flag : 0; }
 
-D3DPRIMCAPS TriangleCaps() {
+DWORD BitDepthFlag(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 8: return DDBD_8;
+    case 16: return DDBD_16;
+    case 24: return DDBD_24;
+    case 32: return DDBD_32;
+    default: return 0;
+    }
+}
+
+D3DPRIMCAPS DescribeTriangles(const machine::TriangleCaps& triangles) {
     D3DPRIMCAPS caps{};
     caps.dwSize = sizeof(caps);
-    caps.dwMiscCaps = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW;
-    caps.dwRasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_SUBPIXEL;
-    caps.dwShadeCaps = D3DPSHADECAPS_COLORFLATRGB | D3DPSHADECAPS_COLORGOURAUDRGB;
-    caps.dwTextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_TRANSPARENCY;
-    caps.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR;
-    caps.dwTextureBlendCaps = D3DPTBLENDCAPS_DECAL;
-    caps.dwTextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_CLAMP;
+    caps.dwMiscCaps = FlagIf(triangles.cullNone, D3DPMISCCAPS_CULLNONE) |
+                      FlagIf(triangles.cullClockwise, D3DPMISCCAPS_CULLCW) |
+                      FlagIf(triangles.cullCounterClockwise, D3DPMISCCAPS_CULLCCW);
+    caps.dwRasterCaps = FlagIf(triangles.dither, D3DPRASTERCAPS_DITHER) |
+                        FlagIf(triangles.subpixelAccuracy, D3DPRASTERCAPS_SUBPIXEL);
+    caps.dwShadeCaps = FlagIf(triangles.flatShading, D3DPSHADECAPS_COLORFLATRGB) |
+                       FlagIf(triangles.gouraudShading, D3DPSHADECAPS_COLORGOURAUDRGB);
+    caps.dwTextureCaps = FlagIf(triangles.perspectiveTextures, D3DPTEXTURECAPS_PERSPECTIVE) |
+                         FlagIf(triangles.colorKeyedTextures, D3DPTEXTURECAPS_TRANSPARENCY);
+    caps.dwTextureFilterCaps = FlagIf(triangles.nearestFilter, D3DPTFILTERCAPS_NEAREST) |
+                               FlagIf(triangles.bilinearFilter, D3DPTFILTERCAPS_LINEAR);
+    caps.dwTextureBlendCaps = FlagIf(triangles.decalTextures, D3DPTBLENDCAPS_DECAL);
+    caps.dwTextureAddressCaps = FlagIf(triangles.wrapAddressing, D3DPTADDRESSCAPS_WRAP) |
+                                FlagIf(triangles.clampAddressing, D3DPTADDRESSCAPS_CLAMP);
     return caps;
 }
 
@@ -36,33 +52,31 @@ D3DDEVICEDESC EmptyDescription() {
     return desc;
 }
 
-GUID ToGuid(const machine::DriverIdentity& identity) {
-    GUID guid;
-    std::memcpy(&guid, identity.data(), sizeof(guid));
-    return guid;
-}
-
-}  // namespace
-
-D3DDEVICEDESC BoardDeviceDescription() {
+// The hardware description of a device the driver describes.
+D3DDEVICEDESC DescribeDevice(const machine::Device3DCaps& device) {
     D3DDEVICEDESC desc = EmptyDescription();
     desc.dwFlags = D3DDD_COLORMODEL | D3DDD_DEVCAPS | D3DDD_TRANSFORMCAPS | D3DDD_LIGHTINGCAPS | D3DDD_BCLIPPING |
                    D3DDD_LINECAPS | D3DDD_TRICAPS | D3DDD_DEVICERENDERBITDEPTH | D3DDD_DEVICEZBUFFERBITDEPTH |
                    D3DDD_MAXBUFFERSIZE | D3DDD_MAXVERTEXCOUNT;
     desc.dcmColorModel = D3DCOLOR_RGB;
-    desc.dwDevCaps = D3DDEVCAPS_FLOATTLVERTEX | D3DDEVCAPS_EXECUTESYSTEMMEMORY | D3DDEVCAPS_TLVERTEXSYSTEMMEMORY |
-                     D3DDEVCAPS_TEXTURESYSTEMMEMORY | D3DDEVCAPS_TEXTUREVIDEOMEMORY;
-    desc.bClipping = FALSE;
-    desc.dpcTriCaps = TriangleCaps();
-    desc.dwDeviceRenderBitDepth = kRenderDepth16;
-    desc.dwDeviceZBufferBitDepth = 0;
-    desc.dwMaxBufferSize = kMaxExecuteBufferSize;
-    desc.dwMaxVertexCount = kMaxVertexCount;
+    desc.dwDevCaps = FlagIf(device.floatingPointVertices, D3DDEVCAPS_FLOATTLVERTEX) |
+                     FlagIf(device.executeBuffersInSystemMemory, D3DDEVCAPS_EXECUTESYSTEMMEMORY) |
+                     FlagIf(device.verticesInSystemMemory, D3DDEVCAPS_TLVERTEXSYSTEMMEMORY) |
+                     FlagIf(device.texturesInSystemMemory, D3DDEVCAPS_TEXTURESYSTEMMEMORY) |
+                     FlagIf(device.texturesInVideoMemory, D3DDEVCAPS_TEXTUREVIDEOMEMORY);
+    desc.bClipping = device.clipsTriangles ? TRUE : FALSE;
+    desc.dpcTriCaps = DescribeTriangles(device.triangles);
+    desc.dwDeviceRenderBitDepth = BitDepthFlag(device.renderBitDepth);
+    desc.dwDeviceZBufferBitDepth = BitDepthFlag(device.depthBufferBitDepth);
+    desc.dwMaxBufferSize = device.maxExecuteBufferBytes;
+    desc.dwMaxVertexCount = device.maxVertexCount;
     return desc;
 }
 
+}  // namespace
+
 std::vector<Direct3DDeviceInfo> ReadDirect3DDevices() {
-    const machine::Direct3DDeviceList list = machine::ReadBoardDirect3DDevices(machine::CurrentMachineIni());
+    const machine::Direct3DDeviceList list = machine::ListDirect3DDevices();
     for (const std::string& problem : list.problems) WriteDiagnostic("machine.ini " + problem);
     std::vector<Direct3DDeviceInfo> devices;
     for (const machine::Direct3DDeviceEntry& entry : list.devices) {
@@ -70,7 +84,7 @@ std::vector<Direct3DDeviceInfo> ReadDirect3DDevices() {
         device.guid = entry.identity ? ToGuid(*entry.identity) : IID_IDirect3DHALDevice;
         device.name = entry.name;
         device.description = entry.description;
-        device.hardware = BoardDeviceDescription();
+        device.hardware = DescribeDevice(entry.caps);
         device.software = EmptyDescription();
         devices.push_back(std::move(device));
     }

@@ -1,4 +1,4 @@
-// The Direct3D devices the board's driver offers, as the runtime lists them.
+// The Direct3D devices the display driver offers, as the runtime lists them.
 #pragma once
 
 #include <d3d.h>
@@ -22,11 +22,5 @@ std::vector<Direct3DDeviceInfo> ReadDirect3DDevices();
 
 // The device with this identity, if the machine lists one.
 bool FindDirect3DDevice(REFGUID guid, Direct3DDeviceInfo* out);
-
-// What the board's rasteriser can do, as a device description.
-D3DDEVICEDESC BoardDeviceDescription();
-
-// Most bytes one execute buffer may hold on the board.
-inline constexpr DWORD kMaxExecuteBufferSize = 1 << 20;
 
 }  // namespace brontar::platform

@@ -44,13 +44,13 @@ HRESULT Direct3DObject::EnumDevices(LPD3DENUMDEVICESCALLBACK lpEnumDevicesCallba
 
 HRESULT Direct3DObject::CreateLight(LPDIRECT3DLIGHT* lplpDirect3DLight, IUnknown*) {
     if (lplpDirect3DLight) *lplpDirect3DLight = nullptr;
-    WriteDiagnostic("IDirect3D::CreateLight is not implemented: the board draws lit vertices");
+    WriteDiagnostic("IDirect3D::CreateLight is not implemented: the device draws lit vertices");
     return DDERR_UNSUPPORTED;
 }
 
 HRESULT Direct3DObject::CreateMaterial(LPDIRECT3DMATERIAL* lplpDirect3DMaterial, IUnknown*) {
     if (lplpDirect3DMaterial) *lplpDirect3DMaterial = nullptr;
-    WriteDiagnostic("IDirect3D::CreateMaterial is not implemented: the board draws lit vertices");
+    WriteDiagnostic("IDirect3D::CreateMaterial is not implemented: the device draws lit vertices");
     return DDERR_UNSUPPORTED;
 }
 

@@ -91,7 +91,7 @@ bool StateRender(const Instruction& instruction, Execution& execution) {
 }
 
 // D3DOP_PROCESSVERTICES: moves vertices from the execute data's vertex list
-// into the processed vertices. The board takes transformed and lit
+// into the processed vertices. The device takes transformed and lit
 // vertices, so copying is the operation it performs.
 bool ProcessVertices(const Instruction& instruction, Execution& execution) {
     for (uint32_t i = 0; i < instruction.count; ++i) {
@@ -141,7 +141,7 @@ bool Triangle(const Instruction& instruction, Execution& execution) {
     for (uint32_t i = 0; i < instruction.count; ++i) {
         const D3DTRIANGLE triangle = ReadRecord<D3DTRIANGLE>(instruction, i);
         const auto& vertices = execution.processed;
-        if (machine::DrawTriangle(context.target, context.clip, raster, ToRasterVertex(vertices[triangle.v1]),
+        if (context.driver->DrawTriangle(context.target, context.clip, raster, ToRasterVertex(vertices[triangle.v1]),
                                   ToRasterVertex(vertices[triangle.v2]), ToRasterVertex(vertices[triangle.v3]))) {
             ++execution.outcome.trianglesDrawn;
         }
@@ -149,17 +149,17 @@ bool Triangle(const Instruction& instruction, Execution& execution) {
     return true;
 }
 
-// Transform and lighting states: the board draws vertices that are already
+// Transform and lighting states: the device draws vertices that are already
 // transformed and lit, so they change nothing it draws.
 bool TransformOrLightState(const Instruction& instruction, Execution& execution) {
-    if (!execution.checking) ReportSkippedOnce(instruction.opcode, "the board draws transformed and lit vertices");
+    if (!execution.checking) ReportSkippedOnce(instruction.opcode, "the device draws transformed and lit vertices");
     return true;
 }
 
 // Points, lines, spans, matrices, texture loads, branches and status
-// records: not implemented on this board; said once, then passed over.
+// records: not implemented on this device; said once, then passed over.
 bool NotImplemented(const Instruction& instruction, Execution& execution) {
-    if (!execution.checking) ReportSkippedOnce(instruction.opcode, "not implemented on this board");
+    if (!execution.checking) ReportSkippedOnce(instruction.opcode, "not implemented on this device");
     return true;
 }
 

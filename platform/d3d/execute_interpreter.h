@@ -1,5 +1,5 @@
-// Runs the instruction stream of an execute buffer on the board's
-// rasteriser. Every offset, count, size and opcode is checked against the
+// Runs the instruction stream of an execute buffer, drawing its triangles
+// through the display driver. Every offset, count, size and opcode is checked against the
 // buffer before it is read, and the whole stream is checked before any of
 // it runs: a malformed stream is refused and draws nothing.
 #pragma once
@@ -11,13 +11,14 @@
 #include <span>
 #include <string>
 
-#include "machine/board/rasterizer.h"
+#include "machine/board/driver.h"
 #include "platform/d3d/render_states.h"
 
 namespace brontar::platform {
 
 // Where and with what an execute draws.
 struct ExecuteContext {
+    machine::DisplayDriver* driver = nullptr;  // draws the triangles
     machine::RasterTarget target;
     machine::RasterClip clip;
     RenderStates* states = nullptr;

@@ -13,7 +13,7 @@ namespace {
 
 constexpr DWORD kCopyPen = 13;  // R2_COPYPEN
 
-// Why the board cannot draw a state value as asked, or null when it can.
+// Why the device cannot draw a state value as asked, or null when it can.
 const char* UnsupportedReason(DWORD type, DWORD value) {
     switch (type) {
     case D3DRENDERSTATE_ANTIALIAS:
@@ -55,7 +55,7 @@ const char* UnsupportedReason(DWORD type, DWORD value) {
     }
 }
 
-// Reports a state the board cannot draw as asked, the first time this
+// Reports a state the device cannot draw as asked, the first time this
 // process meets it. One report per state type (unknown types share one), so
 // the record of what was said stays small whatever a program sends.
 void ReportUnsupportedOnce(DWORD type, DWORD value, const char* reason) {
@@ -118,7 +118,7 @@ machine::RasterState RenderStates::ToRasterState(const machine::RasterTexture* t
     state.dither = Get(D3DRENDERSTATE_DITHERENABLE) != 0;
     state.texture = texture;
     state.perspective = Get(D3DRENDERSTATE_TEXTUREPERSPECTIVE) != 0;
-    // Magnification and minification share one filter on this board:
+    // Magnification and minification share one filter on this device:
     // bilinear when either asks for a linear filter.
     const DWORD mag = Get(D3DRENDERSTATE_TEXTUREMAG), min = Get(D3DRENDERSTATE_TEXTUREMIN);
     const auto linear = [](DWORD filter) { return filter != D3DFILTER_NEAREST && filter != D3DFILTER_MIPNEAREST; };

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "machine/board/rasterizer.h"
+#include "machine/board/driver.h"
 
 namespace brontar::platform {
 
@@ -14,10 +14,10 @@ public:
     // The states a new device starts with.
     RenderStates();
 
-    // Stores one state. A value the board cannot draw is reported once per
+    // Stores one state. A value the device cannot draw is reported once per
     // process with a diagnostic; the nearest drawable behaviour is used.
     void Set(DWORD type, DWORD value);
-    // The stored value; 0 for a type the board does not know.
+    // The stored value; 0 for a type the device does not know.
     DWORD Get(DWORD type) const;
 
     D3DTEXTUREHANDLE TextureHandle() const { return Get(D3DRENDERSTATE_TEXTUREHANDLE); }

@@ -1,6 +1,5 @@
 #include "platform/d3d/texture.h"
 
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -66,8 +65,8 @@ HRESULT Texture::GetHandle(LPDIRECT3DDEVICE lpDirect3DDevice, LPD3DTEXTUREHANDLE
 // RGB textures have no palette, so there is nothing to update.
 HRESULT Texture::PaletteChanged(DWORD, DWORD) { return D3D_OK; }
 
-// Copies the texels of another texture of the same size into this one, row
-// by row. Fault name: TextureLoad.
+// Copies the texels of another texture of the same size into this one
+// with the driver's blitter. Fault name: TextureLoad.
 HRESULT Texture::Load(LPDIRECT3DTEXTURE lpD3DTexture) {
     auto* source = dynamic_cast<Texture*>(lpD3DTexture);
     if (!source) return DDERR_INVALIDPARAMS;
@@ -75,11 +74,9 @@ HRESULT Texture::Load(LPDIRECT3DTEXTURE lpD3DTexture) {
     SurfaceMemory from, to;
     if (!GetSurfaceMemory(source->surface_, &from) || !GetSurfaceMemory(surface_, &to)) return DDERR_SURFACELOST;
     if (from.width != to.width || from.height != to.height) return D3DERR_TEXTURE_LOAD_FAILED;
-    for (int32_t y = 0; y < to.height; ++y) {
-        std::memcpy(reinterpret_cast<uint8_t*>(to.pixels) + int64_t(y) * to.pitchBytes,
-                    reinterpret_cast<const uint8_t*>(from.pixels) + int64_t(y) * from.pitchBytes,
-                    size_t(to.width) * 2);
-    }
+    to.driver->Copy({to.pixels, to.width, to.height, to.pitchBytes}, 0, 0,
+                    {from.pixels, from.width, from.height, from.pitchBytes}, {0, 0, from.width, from.height},
+                    machine::KeyMode::None, {});
     return D3D_OK;
 }
 

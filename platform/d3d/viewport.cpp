@@ -14,7 +14,7 @@ namespace {
 
 HRESULT NotImplemented(const char* method) {
     WriteDiagnostic(std::string("IDirect3DViewport::") + method +
-                    " is not implemented: the board draws transformed and lit vertices");
+                    " is not implemented: the device draws transformed and lit vertices");
     return DDERR_UNSUPPORTED;
 }
 
@@ -65,25 +65,21 @@ HRESULT Viewport::DeleteLight(LPDIRECT3DLIGHT) { return NotImplemented("DeleteLi
 HRESULT Viewport::NextLight(LPDIRECT3DLIGHT, LPDIRECT3DLIGHT*, DWORD) { return NotImplemented("NextLight"); }
 
 // Clears rectangles of the render target, inside the viewport, to the
-// background. No background material can be set on this board, so the
+// background. No background material can be set on this device, so the
 // background is black; there is no depth buffer to clear.
 HRESULT Viewport::Clear(DWORD dwCount, LPD3DRECT lpRects, DWORD dwFlags) {
     if (!device_) return DDERR_INVALIDPARAMS;
     if (dwCount > 0 && !lpRects) return DDERR_INVALIDPARAMS;
     if (!(dwFlags & D3DCLEAR_TARGET)) return D3D_OK;
-    machine::RasterTarget target;
-    if (!device_->RenderTargetPixels(&target)) return DDERR_SURFACELOST;
+    SurfaceMemory memory;
+    if (!device_->RenderTargetMemory(&memory)) return DDERR_SURFACELOST;
+    const machine::PixelBlock target{memory.pixels, memory.width, memory.height, memory.pitchBytes};
     const machine::RasterClip clip = ClipRect();
     for (DWORD i = 0; i < dwCount; ++i) {
-        const int32_t left = std::max({lpRects[i].x1, clip.left, 0});
-        const int32_t top = std::max({lpRects[i].y1, clip.top, 0});
-        const int32_t right = std::min({lpRects[i].x2, clip.right, target.width});
-        const int32_t bottom = std::min({lpRects[i].y2, clip.bottom, target.height});
-        for (int32_t y = top; y < bottom && left < right; ++y) {
-            auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(target.pixels) +
-                                                    int64_t(y) * target.pitchBytes);
-            std::fill(row + left, row + right, uint16_t(0));
-        }
+        const machine::PixelRect rect{std::max({lpRects[i].x1, clip.left, 0}), std::max({lpRects[i].y1, clip.top, 0}),
+                                      std::min({lpRects[i].x2, clip.right, target.width}),
+                                      std::min({lpRects[i].y2, clip.bottom, target.height})};
+        if (rect.Width() > 0 && rect.Height() > 0) memory.driver->Fill(target, rect, 0);
     }
     return D3D_OK;
 }

@@ -3,7 +3,7 @@
 
 #include <d3d.h>
 
-#include "machine/board/rasterizer.h"
+#include "machine/board/driver.h"
 #include "platform/d3d/com_object.h"
 
 namespace brontar::platform {

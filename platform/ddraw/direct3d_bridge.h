@@ -7,15 +7,19 @@
 
 #include <cstdint>
 
+#include "machine/board/driver.h"
+
 struct IDirectDraw;
 struct IDirectDrawSurface;
 
 namespace brontar::platform {
 
-// The memory of a surface made by this platform's DirectDraw, for the
-// rasteriser. Valid while the surface lives and is not lost, and only until
-// the next Flip of its chain: a flip moves the memory between the surfaces.
+// The memory of a surface made by this platform's DirectDraw, and the driver
+// that draws into it. Valid while the surface lives and is not lost, and only
+// until the next Flip of its chain: a flip moves the memory between the
+// surfaces.
 struct SurfaceMemory {
+    machine::DisplayDriver* driver = nullptr;
     uint16_t* pixels = nullptr;  // RGB565, first row
     int32_t width = 0;
     int32_t height = 0;

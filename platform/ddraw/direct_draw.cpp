@@ -19,17 +19,22 @@ constexpr DWORD kKnownCooperativeFlags = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | 
                                          DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
 
 // What the device's driver does in hardware.
-void FillDriverCaps(const machine::DisplayBoard& board, DDCAPS* caps) {
-    caps->dwCaps = DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_COLORKEY | DDCAPS_CANBLTSYSMEM;
-    caps->dwCKeyCaps = DDCKEYCAPS_SRCBLT | DDCKEYCAPS_DESTBLT;
+void FillDriverCaps(const machine::DriverCaps& driver, DDCAPS* caps) {
+    const machine::BlitCaps& blits = driver.blits;
+    if (blits.copies) caps->dwCaps |= DDCAPS_BLT;
+    if (blits.colorFills) caps->dwCaps |= DDCAPS_BLTCOLORFILL;
+    if (blits.sourceColorKeys || blits.destinationColorKeys) caps->dwCaps |= DDCAPS_COLORKEY;
+    if (blits.fromSystemMemory) caps->dwCaps |= DDCAPS_CANBLTSYSMEM;
+    if (blits.sourceColorKeys) caps->dwCKeyCaps |= DDCKEYCAPS_SRCBLT;
+    if (blits.destinationColorKeys) caps->dwCKeyCaps |= DDCKEYCAPS_DESTBLT;
     caps->ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_FRONTBUFFER |
                            DDSCAPS_BACKBUFFER | DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
-    if (board.Driver().presents) {
+    if (driver.draws3D) {
         caps->dwCaps |= DDCAPS_3D;
         caps->ddsCaps.dwCaps |= DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE;
     }
-    caps->dwVidMemTotal = board.TotalVideoMemory();
-    caps->dwVidMemFree = board.FreeVideoMemoryBytes();
+    caps->dwVidMemTotal = driver.totalVideoMemory;
+    caps->dwVidMemFree = driver.freeVideoMemory;
 }
 
 // What DirectDraw does itself, on system memory.
@@ -58,9 +63,9 @@ bool ModeMatches(const machine::DisplayMode& mode, const DDSURFACEDESC* filter) 
 
 }  // namespace
 
-DirectDraw::DirectDraw(std::shared_ptr<machine::DisplayBoard> board, machine::DisplayGamma gamma)
+DirectDraw::DirectDraw(std::shared_ptr<machine::DisplayDriver> driver, machine::DisplayGamma gamma)
     : session_(std::make_shared<DirectDrawSession>()) {
-    session_->board = std::move(board);
+    session_->driver = std::move(driver);
     session_->gamma = gamma;
     session_->owner = this;
 }
@@ -70,21 +75,21 @@ DirectDraw::~DirectDraw() {
     if (session_->HoldsExclusive())
         LeaveExclusive();
     else if (changedMode_ && !LockedOutByOther())
-        session_->board->RestoreMode();
+        session_->RestoreDesktopMode();
     // Surfaces may outlive this object; they must not mistake another
     // object at this address for their owner.
     session_->owner = nullptr;
 }
 
 bool DirectDraw::LockedOutByOther() const {
-    const void* owner = session_->board->ExclusiveOwner();
+    const void* owner = session_->driver->ExclusiveOwner();
     return owner != nullptr && owner != this;
 }
 
 void DirectDraw::LeaveExclusive() {
-    if (changedMode_) session_->board->RestoreMode();
+    if (changedMode_) session_->RestoreDesktopMode();
     changedMode_ = false;
-    session_->board->LeaveExclusive();
+    session_->driver->LeaveExclusive();
     SetInputWindow(nullptr);
 }
 
@@ -125,8 +130,8 @@ HRESULT DirectDraw::SetCooperativeLevel(HWND hWnd, DWORD dwFlags) {
     if (exclusive) {
         if (hWnd == nullptr) return DDERR_INVALIDPARAMS;
         if (LockedOutByOther()) return DDERR_EXCLUSIVEMODEALREADYSET;
-        session_->board->TakeExclusive(this);
-        // The user's keys and clicks on the board's picture go to this window.
+        session_->driver->TakeExclusive(this);
+        // The user's keys and clicks on the device's picture go to this window.
         SetInputWindow(hWnd);
     } else if (session_->HoldsExclusive()) {
         LeaveExclusive();
@@ -140,15 +145,15 @@ HRESULT DirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) {
     if (LockedOutByOther()) return DDERR_NOEXCLUSIVEMODE;
     if (dwWidth > kMaxSurfaceDimension || dwHeight > kMaxSurfaceDimension || dwBPP > 32) return DDERR_INVALIDMODE;
     const machine::DisplayMode mode{static_cast<int>(dwWidth), static_cast<int>(dwHeight), static_cast<int>(dwBPP)};
-    if (!session_->board->SupportsMode(mode)) return DDERR_INVALIDMODE;
-    session_->board->SetMode(mode);
-    changedMode_ = !(mode == session_->board->Driver().desktopMode);
+    if (!session_->driver->SupportsMode(mode)) return DDERR_INVALIDMODE;
+    session_->driver->SetMode(mode);
+    changedMode_ = !(mode == session_->driver->DesktopMode());
     return DD_OK;
 }
 
 HRESULT DirectDraw::RestoreDisplayMode() {
     if (LockedOutByOther()) return DDERR_NOEXCLUSIVEMODE;
-    session_->board->RestoreMode();
+    session_->RestoreDesktopMode();
     changedMode_ = false;
     return DD_OK;
 }
@@ -156,7 +161,7 @@ HRESULT DirectDraw::RestoreDisplayMode() {
 HRESULT DirectDraw::GetDisplayMode(LPDDSURFACEDESC lpDDSurfaceDesc) {
     if (lpDDSurfaceDesc == nullptr || lpDDSurfaceDesc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
     if (machine::FaultRequested("GetDisplayMode")) return DDERR_GENERIC;
-    FillModeDescription(session_->board->CurrentMode(), lpDDSurfaceDesc);
+    FillModeDescription(session_->driver->CurrentMode(), lpDDSurfaceDesc);
     return DD_OK;
 }
 
@@ -166,7 +171,7 @@ HRESULT DirectDraw::EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceD
     if (lpDDSurfaceDesc != nullptr && lpDDSurfaceDesc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
     if (machine::FaultRequested("EnumDisplayModes")) return DDERR_GENERIC;
     // The list is copied first: a callback may switch modes or create objects.
-    const std::vector<machine::DisplayMode> modes = session_->board->Driver().modes;
+    const std::vector<machine::DisplayMode> modes = session_->driver->Modes();
     for (const machine::DisplayMode& mode : modes) {
         if (!ModeMatches(mode, lpDDSurfaceDesc)) continue;
         DDSURFACEDESC description;
@@ -184,7 +189,7 @@ HRESULT DirectDraw::GetCaps(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) {
     if (machine::FaultRequested("GetCaps")) return DDERR_GENERIC;
     if (lpDDDriverCaps != nullptr) {
         ClearCaps(lpDDDriverCaps);
-        FillDriverCaps(*session_->board, lpDDDriverCaps);
+        FillDriverCaps(session_->driver->Caps(), lpDDDriverCaps);
     }
     if (lpDDHELCaps != nullptr) {
         ClearCaps(lpDDHELCaps);

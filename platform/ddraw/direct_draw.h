@@ -12,7 +12,7 @@ namespace brontar::platform {
 
 class DirectDraw final : public IDirectDraw {
 public:
-    DirectDraw(std::shared_ptr<machine::DisplayBoard> board, machine::DisplayGamma gamma);
+    DirectDraw(std::shared_ptr<machine::DisplayDriver> driver, machine::DisplayGamma gamma);
     DirectDraw(const DirectDraw&) = delete;
     DirectDraw& operator=(const DirectDraw&) = delete;
 

@@ -33,8 +33,8 @@ DirectDrawSurface::DirectDrawSurface(std::shared_ptr<DirectDrawSession> session,
       height_(height),
       pitchBytes_(pitchBytes),
       buffer_(std::move(buffer)),
-      createdInMode_(session_->board->CurrentMode()),
-      generation_(session_->board->SurfaceGeneration()) {}
+      createdInMode_(session_->driver->CurrentMode()),
+      generation_(session_->driver->SurfaceGeneration()) {}
 
 DirectDrawSurface::~DirectDrawSurface() {
     // A device context still out would draw into freed memory.
@@ -53,14 +53,14 @@ DirectDrawSurface::~DirectDrawSurface() {
     if (orphaned_) OrphanedSurfaces().erase(this);
     if (!session_) return;
     if ((caps_ & DDSCAPS_PRIMARYSURFACE) != 0) session_->primaryExists = false;
-    if (buffer_.videoMemory) session_->board->FreeVideoMemory(buffer_.heap, buffer_.pixels);
+    if (buffer_.videoMemory) session_->driver->FreeVideoMemory(buffer_.heap, buffer_.pixels);
 }
 
 void DirectDrawSurface::Orphan() {
     if (dc_ != nullptr) ReleaseSurfaceDC(dc_);
     dc_ = nullptr;
     locked_ = false;
-    if (buffer_.videoMemory) session_->board->FreeVideoMemory(buffer_.heap, buffer_.pixels);
+    if (buffer_.videoMemory) session_->driver->FreeVideoMemory(buffer_.heap, buffer_.pixels);
     buffer_ = SurfaceBuffer{};
     // Nothing of the device is needed any more; let it go with its owner.
     session_.reset();
@@ -81,6 +81,7 @@ void DirectDrawSurface::SetKeys(std::optional<machine::ColorKeyRange> source,
 
 bool DirectDrawSurface::Describe(SurfaceMemory* out) const {
     if (Lost()) return false;
+    out->driver = session_->driver.get();
     out->pixels = reinterpret_cast<uint16_t*>(buffer_.pixels);
     out->width = width_;
     out->height = height_;
@@ -95,10 +96,10 @@ machine::PixelBlock DirectDrawSurface::Pixels() const {
 }
 
 bool DirectDrawSurface::Lost() const {
-    // Texture memory is the board's own; only the frame buffer is taken when
+    // Texture memory is the device's own; only the frame buffer is taken when
     // another program takes the display or the mode changes.
     const bool inFrameBuffer = buffer_.videoMemory && buffer_.heap == machine::VideoHeap::FrameBuffer;
-    return orphaned_ || (inFrameBuffer && generation_ != session_->board->SurfaceGeneration());
+    return orphaned_ || (inFrameBuffer && generation_ != session_->driver->SurfaceGeneration());
 }
 
 HRESULT DirectDrawSurface::CheckPixelsUsable() const {
@@ -292,11 +293,11 @@ HRESULT DirectDrawSurface::Restore() {
     if (!Lost()) return DD_OK;
     // Displayed surfaces only come back in the mode they were made for.
     if ((caps_ & (DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER | DDSCAPS_BACKBUFFER)) != 0 &&
-        !(createdInMode_ == session_->board->CurrentMode()))
+        !(createdInMode_ == session_->driver->CurrentMode()))
         return DDERR_WRONGMODE;
     // The memory comes back; what it showed does not.
     const auto restore = [this](DirectDrawSurface& surface) {
-        surface.generation_ = session_->board->SurfaceGeneration();
+        surface.generation_ = session_->driver->SurfaceGeneration();
         std::memset(surface.buffer_.pixels, 0, static_cast<size_t>(surface.pitchBytes_) * surface.height_);
     };
     if (IsChainFront())

@@ -8,11 +8,16 @@
 #include <optional>
 #include <vector>
 
-#include "machine/board/blitter.h"
+#include "machine/board/driver.h"
 #include "platform/ddraw/direct3d_bridge.h"
 #include "platform/ddraw/session.h"
 
 namespace brontar::platform {
+
+// A DirectDraw colour key as the driver's key range.
+inline machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
+    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
+}
 
 // Where a surface's pixels live. A flip swaps buffers between the members of
 // a chain, so each interface keeps its role while the memory moves.
@@ -105,7 +110,7 @@ private:
     int pitchBytes_;
     SurfaceBuffer buffer_;
     machine::DisplayMode createdInMode_;  // a primary surface is only restored in its mode
-    uint64_t generation_;                 // lost when the board's generation moved on
+    uint64_t generation_;                 // lost when the device's generation moved on
     std::optional<machine::ColorKeyRange> sourceKey_;
     std::optional<machine::ColorKeyRange> destinationKey_;
     bool orphaned_ = false;  // left without memory by its front buffer

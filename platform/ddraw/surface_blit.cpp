@@ -20,10 +20,6 @@ std::optional<machine::PixelRect> ChooseRect(const RECT* rect, const machine::Pi
     return chosen;
 }
 
-machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
-    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
-}
-
 }  // namespace
 
 HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
@@ -39,7 +35,7 @@ HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSur
 
     if ((dwFlags & DDBLT_COLORFILL) != 0) {
         if (lpDDBltFx == nullptr) return DDERR_INVALIDPARAMS;
-        machine::FillPixels(target, *targetRect, static_cast<uint16_t>(lpDDBltFx->dwFillColor));
+        session_->driver->Fill(target, *targetRect, static_cast<uint16_t>(lpDDBltFx->dwFillColor));
         return DD_OK;
     }
 
@@ -67,7 +63,7 @@ HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSur
     }
     if (sourceKeyed) mode = machine::KeyMode::Source;
     if (targetKeyed) mode = machine::KeyMode::Destination;
-    machine::CopyPixels(target, targetRect->left, targetRect->top, source->Pixels(), *sourceRect, mode, key);
+    session_->driver->Copy(target, targetRect->left, targetRect->top, source->Pixels(), *sourceRect, mode, key);
     return DD_OK;
 }
 
@@ -101,7 +97,7 @@ HRESULT DirectDrawSurface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE lpD
         mode = machine::KeyMode::Destination;
         key = *destinationKey_;
     }
-    machine::CopyPixels(Pixels(), targetRect.left, targetRect.top, source->Pixels(), *sourceRect, mode, key);
+    session_->driver->Copy(Pixels(), targetRect.left, targetRect.top, source->Pixels(), *sourceRect, mode, key);
     return DD_OK;
 }
 
@@ -116,10 +112,10 @@ HRESULT DirectDrawSurface::Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, D
     }
     for (const DirectDrawSurface* member : *chain_)
         if (member->Lost()) return DDERR_SURFACELOST;
-    // The board's frames count towards a requested loss of its surfaces, as
-    // when another program takes the display.
-    if (session_->board->Driver().presents && machine::FaultRequested("LoseSurfaces")) {
-        session_->board->LoseSurfaces();
+    // Shown frames count towards a requested loss of the surfaces, as when
+    // another program takes the display.
+    if (session_->driver->ShowsFrames() && machine::FaultRequested("LoseSurfaces")) {
+        session_->driver->LoseSurfaces();
         return DDERR_SURFACELOST;
     }
     for (const DirectDrawSurface* member : *chain_)
@@ -136,7 +132,7 @@ HRESULT DirectDrawSurface::FlipChain(DirectDrawSurface* target) {
     } else {
         for (size_t i = 0; i + 1 < members.size(); ++i) std::swap(members[i]->buffer_, members[i + 1]->buffer_);
     }
-    session_->board->Present(Pixels(), session_->gamma);
+    session_->driver->Present(Pixels(), session_->gamma);
     return DD_OK;
 }
 

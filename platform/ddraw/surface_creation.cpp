@@ -35,7 +35,7 @@ int PitchFor(int width, bool videoMemory) {
 
 std::optional<SurfaceBuffer> AllocateVideo(DirectDrawSession& session, machine::VideoHeap heap, int pitch,
                                            int height) {
-    uint8_t* pixels = session.board->AllocateVideoMemory(heap, static_cast<uint32_t>(pitch) * height);
+    uint8_t* pixels = session.driver->AllocateVideoMemory(heap, static_cast<uint32_t>(pitch) * height);
     if (pixels == nullptr) return std::nullopt;
     SurfaceBuffer buffer;
     buffer.pixels = pixels;
@@ -52,16 +52,12 @@ std::optional<SurfaceBuffer> AllocateSystem(int pitch, int height) {
     return buffer;
 }
 
-machine::ColorKeyRange KeyOf(const DDCOLORKEY& key) {
-    return {static_cast<uint16_t>(key.dwColorSpaceLowValue), static_cast<uint16_t>(key.dwColorSpaceHighValue)};
-}
-
 HRESULT CheckPrimaryRequest(const DirectDrawSession& session, const DDSURFACEDESC& description,
                             SurfaceRequest& request) {
     if ((description.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != 0) return DDERR_INVALIDPARAMS;
     if (request.memoryCaps == DDSCAPS_SYSTEMMEMORY) return DDERR_INVALIDCAPS;
     if (session.primaryExists) return DDERR_PRIMARYSURFACEALREADYEXISTS;
-    const machine::DisplayMode mode = session.board->CurrentMode();
+    const machine::DisplayMode mode = session.driver->CurrentMode();
     if (mode.bitsPerPixel != 16) {
         UnsupportedDirectDraw("surfaces in a mode of " + std::to_string(mode.bitsPerPixel) + " bits per pixel");
         return DDERR_INVALIDPIXELFORMAT;

@@ -36,7 +36,7 @@ void FillModeDescription(const machine::DisplayMode& mode, DDSURFACEDESC* descri
     description->dwWidth = static_cast<DWORD>(mode.width);
     description->dwHeight = static_cast<DWORD>(mode.height);
     description->lPitch = mode.width * ((mode.bitsPerPixel + 7) / 8);
-    description->dwRefreshRate = 0;  // the board's default rate
+    description->dwRefreshRate = 0;  // the driver's default rate
     FillPixelFormat(mode.bitsPerPixel, &description->ddpfPixelFormat);
 }
 

@@ -3,7 +3,7 @@
 
 #include <ddraw.h>
 
-#include "machine/board/display_mode.h"
+#include "machine/board/driver.h"
 
 namespace brontar::platform {
 

@@ -14,6 +14,7 @@
 
 #include "machine/dos_path.h"
 #include "machine/machine_ini.h"
+#include "platform/automation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/module_table.h"
 

@@ -38,10 +38,6 @@ const ResourceEntry* FindResourceEntry(const std::vector<ResourceEntry>& entries
 // an unknown handle.
 const std::vector<ResourceEntry>* ModuleResources(HMODULE module);
 
-// The DOS path of the running program; its directory heads the library
-// search. Defaults to the Windows directory's CONTROL.EXE.
-void SetProgramDosPath(std::string_view dosPath);
-
 // Host file a library name resolves to with the search order, or empty.
 std::string ResolveLibraryPath(std::string_view name);
 

@@ -52,6 +52,13 @@ LONG MissingKeyError(HKEY hKey, LPCSTR lpSubKey) {
     return openHandle && (lpSubKey == nullptr || *lpSubKey == '\0') ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
 }
 
+// The key a handle itself names; a key gone meanwhile is the missing-key error.
+FoundKey FindHandleKey(HKEY hKey) {
+    FoundKey found = FindKey(hKey, nullptr);
+    if (found.error == ERROR_SUCCESS && found.key == nullptr) found.error = MissingKeyError(hKey, nullptr);
+    return found;
+}
+
 // Runs an edit of the target's registry file; the edit returns the Win32
 // result, and nothing is written unless it is ERROR_SUCCESS.
 // The caller must hold no snapshot of the store, so the edit can change the
@@ -153,9 +160,8 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
                              LPDWORD lpcbData) {
     if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    const FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const mr::RegistryValue* value = found.key->FindValue(lpValueName != nullptr ? lpValueName : "");
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
     const DWORD size = static_cast<DWORD>(value->data.size());
@@ -177,9 +183,8 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
     const std::string name = lpValueName != nullptr ? lpValueName : "";
     if (!mr::IsStorableValueName(name)) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    FoundKey found = FindKey(hKey, nullptr);
+    FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const LONG missing = MissingKeyError(hKey, nullptr);
     found.Release();
     return EditStore(found.target, name, [&](mr::RegistryTree& tree) -> LONG {
@@ -193,9 +198,8 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     const std::string name = lpValueName != nullptr ? lpValueName : "";
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    FoundKey found = FindKey(hKey, nullptr);
+    FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     if (found.key->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
     const LONG missing = MissingKeyError(hKey, nullptr);
     found.Release();
@@ -223,9 +227,8 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
     if (lpName == nullptr) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    const FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const auto& subkeys = found.key->Subkeys();
     if (dwIndex >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
     const auto& child = *std::next(subkeys.begin(), dwIndex)->second;
@@ -238,9 +241,8 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
         (lpData != nullptr && lpcbData == nullptr))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    const FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const auto& values = found.key->Values();
     if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
     const mr::RegistryValue& value = values[dwIndex];
@@ -265,9 +267,8 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
                              LPFILETIME lpftLastWriteTime) {
     if (lpReserved != nullptr || (lpClass != nullptr && lpcchClass == nullptr)) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(brontar::platform::RegistryMutex());
-    const FoundKey found = FindKey(hKey, nullptr);
+    const FoundKey found = FindHandleKey(hKey);
     if (found.error != ERROR_SUCCESS) return found.error;
-    if (found.key == nullptr) return MissingKeyError(hKey, nullptr);
     const mr::RegistryKey& key = *found.key;
     // Keys here carry no class name, security data or write time.
     if (lpClass != nullptr) {

@@ -9,6 +9,7 @@
 #include "machine/display/display_input.h"
 #include "machine/display/display_window.h"
 #include "machine/display/presentation.h"
+#include "platform/automation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/user/input_window.h"
 #include "platform/user/user_input.h"

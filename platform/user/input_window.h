@@ -29,9 +29,4 @@ HWND DesktopWindowOf(uint64_t key);
 // it, or BRONTAR_INPUT has items left to play.
 bool UserMayAct(HWND root);
 
-// For programs that take their input by other means (the panel's own
-// script): BRONTAR_INPUT is not played in this process. Call it before the
-// first window is made.
-void IgnoreInputScript();
-
 }  // namespace brontar::platform

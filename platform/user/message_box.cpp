@@ -1,4 +1,4 @@
-#include "platform/user/message_box.h"
+#include "platform/automation.h"
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "platform/user/text_observer.h"
 
+#include "platform/automation.h"
+
 namespace brontar::platform {
 namespace {
 

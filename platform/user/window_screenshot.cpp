@@ -4,6 +4,7 @@
 
 #include "machine/display/gamma_table.h"
 #include "machine/display/png_file.h"
+#include "platform/automation.h"
 #include "platform/user/window_pixels.h"
 #include "platform/user/window_store.h"
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "machine/board/display_drivers.h"
 #include "tests/d3d/execute_stream.h"
+#include "tests/support/board_surfaces.h"
 #include "tests/support/temp_machine.h"
 
 namespace brontar::testing {
@@ -17,10 +17,8 @@ namespace brontar::testing {
 class BoardFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        const machine::DriverIdentity identity = machine::BoardDriverIdentity();
-        GUID board;
-        std::memcpy(&board, identity.data(), sizeof(board));
-        ASSERT_EQ(DirectDrawCreate(&board, &directDraw, nullptr), DD_OK);
+        directDraw = CreateBoardDirectDraw();
+        ASSERT_NE(directDraw, nullptr);
         ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
         ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D, reinterpret_cast<void**>(&direct3D)), DD_OK);
         target = CreateSurface(kWidth, kHeight, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
@@ -37,14 +35,8 @@ protected:
     }
 
     LPDIRECTDRAWSURFACE CreateSurface(DWORD width, DWORD height, DWORD caps) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = width;
-        desc.dwHeight = height;
-        desc.ddsCaps.dwCaps = caps;
         LPDIRECTDRAWSURFACE surface = nullptr;
-        EXPECT_EQ(directDraw->CreateSurface(&desc, &surface, nullptr), DD_OK);
+        EXPECT_EQ(CreatePlainSurface(directDraw, width, height, caps, &surface), DD_OK);
         return surface;
     }
 
@@ -56,26 +48,8 @@ protected:
         return surface;
     }
 
-    void WritePixels(LPDIRECTDRAWSURFACE surface, DWORD width, const std::vector<uint16_t>& pixels) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            auto* row = static_cast<uint8_t*>(desc.lpSurface) + (i / width) * desc.lPitch;
-            reinterpret_cast<uint16_t*>(row)[i % width] = pixels[i];
-        }
-        surface->Unlock(nullptr);
-    }
-
-    uint16_t PixelAt(int x, int y) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        EXPECT_EQ(target->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-        const uint16_t pixel =
-            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch)[x];
-        target->Unlock(nullptr);
-        return pixel;
-    }
+    // A pixel of the render target.
+    uint16_t PixelAt(int x, int y) { return ReadPixel(target, x, y); }
 
     void SetViewport(DWORD x, DWORD y, DWORD width, DWORD height) {
         D3DVIEWPORT data{};

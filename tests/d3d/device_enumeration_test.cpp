@@ -133,5 +133,63 @@ TEST(DeviceEnumeration, FindDeviceByGuid) {
     direct3D->Release();
 }
 
+// Every flag and limit of the board's HAL device, as programs choose a
+// device by them; the hardware side describes the board, the software side
+// emulates nothing.
+TEST(DeviceEnumeration, HalDeviceDescriptionIsExactlyTheBoards) {
+    TempMachine machine;
+    auto* direct3D = new platform::Direct3DObject(nullptr);
+    D3DFINDDEVICESEARCH search{};
+    search.dwSize = sizeof(search);
+    D3DFINDDEVICERESULT found{};
+    found.dwSize = sizeof(found);
+    ASSERT_EQ(direct3D->FindDevice(&search, &found), D3D_OK);
+    direct3D->Release();
+
+    const D3DDEVICEDESC& hal = found.ddHwDesc;
+    EXPECT_EQ(hal.dwSize, sizeof(D3DDEVICEDESC));
+    EXPECT_EQ(hal.dwFlags, DWORD(D3DDD_COLORMODEL | D3DDD_DEVCAPS | D3DDD_TRANSFORMCAPS | D3DDD_LIGHTINGCAPS |
+                                 D3DDD_BCLIPPING | D3DDD_LINECAPS | D3DDD_TRICAPS | D3DDD_DEVICERENDERBITDEPTH |
+                                 D3DDD_DEVICEZBUFFERBITDEPTH | D3DDD_MAXBUFFERSIZE | D3DDD_MAXVERTEXCOUNT));
+    EXPECT_EQ(hal.dcmColorModel, D3DCOLOR_RGB);
+    EXPECT_EQ(hal.dwDevCaps, DWORD(D3DDEVCAPS_FLOATTLVERTEX | D3DDEVCAPS_EXECUTESYSTEMMEMORY |
+                                   D3DDEVCAPS_TLVERTEXSYSTEMMEMORY | D3DDEVCAPS_TEXTURESYSTEMMEMORY |
+                                   D3DDEVCAPS_TEXTUREVIDEOMEMORY));
+    EXPECT_EQ(hal.bClipping, FALSE);
+    EXPECT_EQ(hal.dwDeviceRenderBitDepth, DWORD(DDBD_16));
+    EXPECT_EQ(hal.dwDeviceZBufferBitDepth, 0u);
+    EXPECT_EQ(hal.dwMaxBufferSize, 1u << 20);
+    EXPECT_EQ(hal.dwMaxVertexCount, 65536u);
+    EXPECT_EQ(hal.dtcTransformCaps.dwSize, sizeof(D3DTRANSFORMCAPS));
+    EXPECT_EQ(hal.dtcTransformCaps.dwCaps, 0u);
+    EXPECT_EQ(hal.dlcLightingCaps.dwSize, sizeof(D3DLIGHTINGCAPS));
+    EXPECT_EQ(hal.dlcLightingCaps.dwCaps, 0u);
+    EXPECT_EQ(hal.dpcLineCaps.dwSize, sizeof(D3DPRIMCAPS));
+    EXPECT_EQ(hal.dpcLineCaps.dwRasterCaps, 0u);
+
+    const D3DPRIMCAPS& triangles = hal.dpcTriCaps;
+    EXPECT_EQ(triangles.dwSize, sizeof(D3DPRIMCAPS));
+    EXPECT_EQ(triangles.dwMiscCaps, DWORD(D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW));
+    EXPECT_EQ(triangles.dwRasterCaps, DWORD(D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_SUBPIXEL));
+    EXPECT_EQ(triangles.dwZCmpCaps, 0u);
+    EXPECT_EQ(triangles.dwSrcBlendCaps, 0u);
+    EXPECT_EQ(triangles.dwDestBlendCaps, 0u);
+    EXPECT_EQ(triangles.dwAlphaCmpCaps, 0u);
+    EXPECT_EQ(triangles.dwShadeCaps, DWORD(D3DPSHADECAPS_COLORFLATRGB | D3DPSHADECAPS_COLORGOURAUDRGB));
+    EXPECT_EQ(triangles.dwTextureCaps, DWORD(D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_TRANSPARENCY));
+    EXPECT_EQ(triangles.dwTextureFilterCaps, DWORD(D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR));
+    EXPECT_EQ(triangles.dwTextureBlendCaps, DWORD(D3DPTBLENDCAPS_DECAL));
+    EXPECT_EQ(triangles.dwTextureAddressCaps, DWORD(D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_CLAMP));
+    EXPECT_EQ(triangles.dwStippleWidth, 0u);
+
+    const D3DDEVICEDESC& emulation = found.ddSwDesc;
+    EXPECT_EQ(emulation.dwSize, sizeof(D3DDEVICEDESC));
+    EXPECT_EQ(emulation.dwFlags, 0u);
+    EXPECT_EQ(emulation.dwDevCaps, 0u);
+    EXPECT_EQ(emulation.dpcTriCaps.dwSize, sizeof(D3DPRIMCAPS));
+    EXPECT_EQ(emulation.dpcTriCaps.dwShadeCaps, 0u);
+    EXPECT_EQ(emulation.dwMaxBufferSize, 0u);
+}
+
 }  // namespace
 }  // namespace brontar::testing

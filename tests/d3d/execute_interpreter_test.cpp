@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "machine/board/display_board.h"
 #include "tests/d3d/execute_stream.h"
 #include "tests/rasterizer/canvas.h"
 
@@ -29,12 +30,14 @@ std::vector<D3DTLVERTEX> Square() {
 
 struct Runner {
     Canvas canvas{8, 8};
+    machine::DisplayBoard driver{machine::DisplayDriverInfo{}};
     RenderStates states;
     std::vector<uint16_t> texels;
     machine::RasterTexture texture;
 
     ExecuteOutcome Run(const std::vector<uint8_t>& buffer, const D3DEXECUTEDATA& data) {
         platform::ExecuteContext context;
+        context.driver = &driver;
         context.target = canvas.Target();
         context.states = &states;
         context.findTexture = [this](D3DTEXTUREHANDLE handle, machine::RasterTexture* out) {

@@ -19,7 +19,7 @@ protected:
 
     IDirectDrawSurface* Plain(DWORD width, DWORD height, DWORD caps = DDSCAPS_OFFSCREENPLAIN) {
         IDirectDrawSurface* surface = nullptr;
-        EXPECT_EQ(CreatePlain(directDraw_, width, height, caps, &surface), DD_OK);
+        EXPECT_EQ(CreatePlainSurface(directDraw_, width, height, caps, &surface), DD_OK);
         return surface;
     }
 
@@ -41,14 +41,14 @@ TEST_F(Blits, ColourFillCoversExactlyTheRectangle) {
     ASSERT_EQ(Fill(surface, nullptr, 0x001F), DD_OK);
     RECT rect{2, 1, 5, 4};
     ASSERT_EQ(Fill(surface, &rect, 0xFFE0), DD_OK);
-    EXPECT_EQ(PixelAt(surface, 2, 1), 0xFFE0);
-    EXPECT_EQ(PixelAt(surface, 4, 3), 0xFFE0);
-    EXPECT_EQ(PixelAt(surface, 5, 3), 0x001F);  // right edge is outside
-    EXPECT_EQ(PixelAt(surface, 4, 4), 0x001F);  // bottom edge is outside
-    EXPECT_EQ(PixelAt(surface, 1, 1), 0x001F);
+    EXPECT_EQ(ReadPixel(surface, 2, 1), 0xFFE0);
+    EXPECT_EQ(ReadPixel(surface, 4, 3), 0xFFE0);
+    EXPECT_EQ(ReadPixel(surface, 5, 3), 0x001F);  // right edge is outside
+    EXPECT_EQ(ReadPixel(surface, 4, 4), 0x001F);  // bottom edge is outside
+    EXPECT_EQ(ReadPixel(surface, 1, 1), 0x001F);
     // Only the low 16 bits of the colour count.
     ASSERT_EQ(Fill(surface, nullptr, 0xABCD1234), DD_OK);
-    EXPECT_EQ(PixelAt(surface, 7, 5), 0x1234);
+    EXPECT_EQ(ReadPixel(surface, 7, 5), 0x1234);
     surface->Release();
 }
 
@@ -72,13 +72,13 @@ TEST_F(Blits, PlainCopyBetweenVideoAndSystemMemory) {
     IDirectDrawSurface* target = Plain(8, 8);
     ASSERT_EQ(Fill(source, nullptr, 0x07E0), DD_OK);
     ASSERT_EQ(Fill(target, nullptr, 0), DD_OK);
-    SetPixel(source, 3, 3, 0xF800);
+    WritePixel(source, 3, 3, 0xF800);
     RECT from{2, 2, 4, 4};
     RECT to{5, 6, 7, 8};
     ASSERT_EQ(target->Blt(&to, source, &from, DDBLT_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(PixelAt(target, 5, 6), 0x07E0);
-    EXPECT_EQ(PixelAt(target, 6, 7), 0xF800);
-    EXPECT_EQ(PixelAt(target, 4, 6), 0);
+    EXPECT_EQ(ReadPixel(target, 5, 6), 0x07E0);
+    EXPECT_EQ(ReadPixel(target, 6, 7), 0xF800);
+    EXPECT_EQ(ReadPixel(target, 4, 6), 0);
     // Stretching is not offered.
     RECT wide{0, 0, 4, 2};
     EXPECT_EQ(target->Blt(&wide, source, &from, DDBLT_WAIT, nullptr), DDERR_UNSUPPORTED);
@@ -91,22 +91,22 @@ TEST_F(Blits, BltFastWithSourceKeyLeavesKeyedPixelsUncopied) {
     IDirectDrawSurface* text = Plain(4, 2);
     IDirectDrawSurface* scene = Plain(10, 10);
     ASSERT_EQ(Fill(text, nullptr, 0), DD_OK);
-    SetPixel(text, 1, 0, 0xFFE0);
-    SetPixel(text, 2, 1, 0xFFE0);
+    WritePixel(text, 1, 0, 0xFFE0);
+    WritePixel(text, 2, 1, 0xFFE0);
     ASSERT_EQ(Fill(scene, nullptr, 0x001F), DD_OK);
 
     EXPECT_EQ(scene->BltFast(3, 4, text, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DDERR_COLORKEYNOTSET);
     DDCOLORKEY black{0, 0};
     ASSERT_EQ(text->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
     ASSERT_EQ(scene->BltFast(3, 4, text, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(PixelAt(scene, 4, 4), 0xFFE0);
-    EXPECT_EQ(PixelAt(scene, 5, 5), 0xFFE0);
-    EXPECT_EQ(PixelAt(scene, 3, 4), 0x001F);  // black was keyed out
-    EXPECT_EQ(PixelAt(scene, 6, 5), 0x001F);
+    EXPECT_EQ(ReadPixel(scene, 4, 4), 0xFFE0);
+    EXPECT_EQ(ReadPixel(scene, 5, 5), 0xFFE0);
+    EXPECT_EQ(ReadPixel(scene, 3, 4), 0x001F);  // black was keyed out
+    EXPECT_EQ(ReadPixel(scene, 6, 5), 0x001F);
 
     // Without the key the black box covers the scene.
     ASSERT_EQ(scene->BltFast(3, 4, text, nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
-    EXPECT_EQ(PixelAt(scene, 3, 4), 0);
+    EXPECT_EQ(ReadPixel(scene, 3, 4), 0);
     text->Release();
     scene->Release();
 }
@@ -137,7 +137,7 @@ TEST_F(Blits, ColourKeysAreStoredAndReported) {
     ASSERT_EQ(surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     EXPECT_EQ(key.dwColorSpaceLowValue, 0x1234u);
     EXPECT_EQ(key.dwColorSpaceHighValue, 0x1234u);  // a single colour without DDCKEY_COLORSPACE
-    DDSURFACEDESC description = Description();
+    DDSURFACEDESC description = SurfaceDescription();
     ASSERT_EQ(surface->GetSurfaceDesc(&description), DD_OK);
     EXPECT_NE(description.dwFlags & DDSD_CKSRCBLT, 0u);
     EXPECT_EQ(description.ddckCKSrcBlt.dwColorSpaceLowValue, 0x1234u);

@@ -16,19 +16,6 @@ TEST(DisplayModeText, ReadsOnlyWellFormedModes) {
         EXPECT_FALSE(ParseDisplayMode(bad)) << bad;
 }
 
-TEST(DriverIdentity, StoresTheFirstThreeGroupsLeastSignificantByteFirst) {
-    const auto identity = ParseDriverIdentity("{0B4E1A2C-7D3F-4E65-9A81-C3D5E7F90B12}");
-    ASSERT_TRUE(identity);
-    const DriverIdentity expected{0x2C, 0x1A, 0x4E, 0x0B, 0x3F, 0x7D, 0x65, 0x4E,
-                                  0x9A, 0x81, 0xC3, 0xD5, 0xE7, 0xF9, 0x0B, 0x12};
-    EXPECT_EQ(*identity, expected);
-    EXPECT_EQ(ParseDriverIdentity("0b4e1a2c-7d3f-4e65-9a81-c3d5e7f90b12"), identity);
-    for (const char* bad : {"{0B4E1A2C-7D3F-4E65-9A81-C3D5E7F90B1}", "{0B4E1A2C-7D3F-4E65-9A81-C3D5E7F90B123}",
-                            "{0B4E1A2C+7D3F-4E65-9A81-C3D5E7F90B12}", "{0B4E1A2C-7D3F-4E65-9A81-C3D5E7F90BZ2}",
-                            "{0B4E1A2C-7D3F-4E65-9A81-C3D5E7F90B12"})
-        EXPECT_FALSE(ParseDriverIdentity(bad)) << bad;
-}
-
 TEST(DisplayDrivers, DefaultMachineHasThePrimaryDisplayAndTheBoard) {
     const DisplayDriverList list = ReadDisplayDrivers(MachineIni::Parse(""));
     ASSERT_EQ(list.drivers.size(), 2u);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "machine/faults.h"
+#include "tests/support/board_surfaces.h"
 #include "tests/support/temp_machine.h"
 
 namespace brontar::testing {
@@ -56,19 +57,9 @@ protected:
         machine::ResetFaults();
     }
 
-    // The DirectDraw object of the board's driver.
-    IDirectDraw* CreateBoard() {
-        GUID identity = GUID_NULL;
-        for (const EnumeratedDriver& driver : EnumerateDrivers())
-            if (driver.name == "ddcorv") identity = driver.identity;
-        IDirectDraw* directDraw = nullptr;
-        EXPECT_EQ(DirectDrawCreate(&identity, &directDraw, nullptr), DD_OK);
-        return directDraw;
-    }
-
     // The board in exclusive mode at the given mode.
     IDirectDraw* CreateExclusiveBoard(DWORD width = 640, DWORD height = 480) {
-        IDirectDraw* directDraw = CreateBoard();
+        IDirectDraw* directDraw = CreateBoardDirectDraw();
         if (directDraw == nullptr) return nullptr;
         EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN |
                                                                      DDSCL_NOWINDOWCHANGES),
@@ -77,30 +68,13 @@ protected:
         return directDraw;
     }
 
-    static DDSURFACEDESC Description() {
-        DDSURFACEDESC description;
-        std::memset(&description, 0, sizeof(description));
-        description.dwSize = sizeof(description);
-        return description;
-    }
-
     // The primary surface with one back buffer.
     static HRESULT CreateFlippingChain(IDirectDraw* directDraw, IDirectDrawSurface** front) {
-        DDSURFACEDESC description = Description();
+        DDSURFACEDESC description = SurfaceDescription();
         description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
         description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
         description.dwBackBufferCount = 1;
         return directDraw->CreateSurface(&description, front, nullptr);
-    }
-
-    static HRESULT CreatePlain(IDirectDraw* directDraw, DWORD width, DWORD height, DWORD caps,
-                               IDirectDrawSurface** surface) {
-        DDSURFACEDESC description = Description();
-        description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        description.dwWidth = width;
-        description.dwHeight = height;
-        description.ddsCaps.dwCaps = caps;
-        return directDraw->CreateSurface(&description, surface, nullptr);
     }
 
     static IDirectDrawSurface* BackBufferOf(IDirectDrawSurface* front) {
@@ -108,23 +82,6 @@ protected:
         IDirectDrawSurface* back = nullptr;
         EXPECT_EQ(front->GetAttachedSurface(&caps, &back), DD_OK);
         return back;
-    }
-
-    // Reads (or writes) one pixel through Lock.
-    static uint16_t PixelAt(IDirectDrawSurface* surface, int x, int y) {
-        DDSURFACEDESC description = Description();
-        if (surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) return 0xDEAD;
-        const auto* row = static_cast<const uint8_t*>(description.lpSurface) + y * description.lPitch;
-        const uint16_t pixel = reinterpret_cast<const uint16_t*>(row)[x];
-        surface->Unlock(description.lpSurface);
-        return pixel;
-    }
-    static void SetPixel(IDirectDrawSurface* surface, int x, int y, uint16_t pixel) {
-        DDSURFACEDESC description = Description();
-        ASSERT_EQ(surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr), DD_OK);
-        auto* row = static_cast<uint8_t*>(description.lpSurface) + y * description.lPitch;
-        reinterpret_cast<uint16_t*>(row)[x] = pixel;
-        surface->Unlock(description.lpSurface);
     }
 
     TempMachine machine_;

@@ -28,7 +28,7 @@ constexpr DWORD kExclusive = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_NOWINDOW
 }  // namespace
 
 TEST_F(BoardModes, ListsTheFourBoardModesInRgb565AndStopsOnCancel) {
-    IDirectDraw* directDraw = CreateBoard();
+    IDirectDraw* directDraw = CreateBoardDirectDraw();
     ModeList all;
     ASSERT_EQ(directDraw->EnumDisplayModes(0, nullptr, &all, CollectMode), DD_OK);
     EXPECT_EQ(all.modes, (std::vector<std::string>{"512x384x16", "640x400x16", "640x480x16", "800x600x16"}));
@@ -36,7 +36,7 @@ TEST_F(BoardModes, ListsTheFourBoardModesInRgb565AndStopsOnCancel) {
     ASSERT_EQ(directDraw->EnumDisplayModes(0, nullptr, &first, CollectMode), DD_OK);
     EXPECT_EQ(first.modes.size(), 1u);
 
-    DDSURFACEDESC filter = Description();
+    DDSURFACEDESC filter = SurfaceDescription();
     filter.dwFlags = DDSD_WIDTH;
     filter.dwWidth = 640;
     ModeList wide;
@@ -47,13 +47,13 @@ TEST_F(BoardModes, ListsTheFourBoardModesInRgb565AndStopsOnCancel) {
 }
 
 TEST_F(BoardModes, SetsOnlyListedModesAndGivesTheModeBackOnRelease) {
-    IDirectDraw* directDraw = CreateBoard();
+    IDirectDraw* directDraw = CreateBoardDirectDraw();
     ASSERT_EQ(directDraw->SetCooperativeLevel(TestWindow(), kExclusive), DD_OK);
     EXPECT_EQ(directDraw->SetDisplayMode(1024, 768, 16), DDERR_INVALIDMODE);
     EXPECT_EQ(directDraw->SetDisplayMode(640, 480, 8), DDERR_INVALIDMODE);
     EXPECT_EQ(directDraw->SetDisplayMode(0xFFFFFFFF, 480, 16), DDERR_INVALIDMODE);
     ASSERT_EQ(directDraw->SetDisplayMode(800, 600, 16), DD_OK);
-    DDSURFACEDESC mode = Description();
+    DDSURFACEDESC mode = SurfaceDescription();
     ASSERT_EQ(directDraw->GetDisplayMode(&mode), DD_OK);
     EXPECT_EQ(mode.dwWidth, 800u);
     EXPECT_EQ(mode.dwHeight, 600u);
@@ -61,7 +61,7 @@ TEST_F(BoardModes, SetsOnlyListedModesAndGivesTheModeBackOnRelease) {
 
     // A second program object sees the same device, and the desktop mode
     // once the first one is gone.
-    IDirectDraw* observer = CreateBoard();
+    IDirectDraw* observer = CreateBoardDirectDraw();
     ASSERT_EQ(observer->GetDisplayMode(&mode), DD_OK);
     EXPECT_EQ(mode.dwWidth, 800u);
     EXPECT_EQ(directDraw->Release(), 0u);
@@ -72,7 +72,7 @@ TEST_F(BoardModes, SetsOnlyListedModesAndGivesTheModeBackOnRelease) {
 }
 
 TEST_F(BoardModes, CooperativeLevelFlagsMustMakeSense) {
-    IDirectDraw* directDraw = CreateBoard();
+    IDirectDraw* directDraw = CreateBoardDirectDraw();
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
@@ -84,8 +84,8 @@ TEST_F(BoardModes, CooperativeLevelFlagsMustMakeSense) {
 }
 
 TEST_F(BoardModes, OnlyOneProgramObjectHoldsTheBoardExclusively) {
-    IDirectDraw* owner = CreateBoard();
-    IDirectDraw* other = CreateBoard();
+    IDirectDraw* owner = CreateBoardDirectDraw();
+    IDirectDraw* other = CreateBoardDirectDraw();
     ASSERT_EQ(owner->SetCooperativeLevel(TestWindow(), kExclusive), DD_OK);
     EXPECT_EQ(other->SetCooperativeLevel(TestWindow(), kExclusive), DDERR_EXCLUSIVEMODEALREADYSET);
     EXPECT_EQ(other->SetDisplayMode(512, 384, 16), DDERR_NOEXCLUSIVEMODE);
@@ -104,8 +104,15 @@ TEST_F(BoardModes, CapsReportTheBoardAndItsFreeVideoMemory) {
     driver.dwSize = 316;
     emulation.dwSize = 316;
     ASSERT_EQ(directDraw->GetCaps(&driver, &emulation), DD_OK);
-    EXPECT_NE(driver.dwCaps & DDCAPS_3D, 0u);
-    EXPECT_NE(driver.ddsCaps.dwCaps & DDSCAPS_TEXTURE, 0u);
+    EXPECT_EQ(driver.dwCaps, DWORD(DDCAPS_3D | DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_COLORKEY | DDCAPS_CANBLTSYSMEM));
+    EXPECT_EQ(driver.dwCKeyCaps, DWORD(DDCKEYCAPS_SRCBLT | DDCKEYCAPS_DESTBLT));
+    EXPECT_EQ(driver.ddsCaps.dwCaps,
+              DWORD(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_FRONTBUFFER | DDSCAPS_BACKBUFFER |
+                    DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY | DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE));
+    EXPECT_EQ(emulation.dwCaps, DWORD(DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_COLORKEY | DDCAPS_CANBLTSYSMEM));
+    EXPECT_EQ(emulation.dwCKeyCaps, DWORD(DDCKEYCAPS_SRCBLT | DDCKEYCAPS_DESTBLT));
+    EXPECT_EQ(emulation.ddsCaps.dwCaps, DWORD(DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_TEXTURE));
+    EXPECT_EQ(emulation.dwVidMemTotal, 0u);
     EXPECT_EQ(driver.dwVidMemTotal, 4u * 1024 * 1024);
     EXPECT_EQ(driver.dwVidMemFree, 4u * 1024 * 1024);
 

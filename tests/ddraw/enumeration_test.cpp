@@ -54,7 +54,7 @@ TEST_F(DriverEnumeration, WithoutTheBoardItsIdentityNoLongerCreates) {
 TEST_F(DriverEnumeration, NoIdentityReachesThePrimaryDisplay) {
     IDirectDraw* directDraw = nullptr;
     ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
-    DDSURFACEDESC mode = Description();
+    DDSURFACEDESC mode = SurfaceDescription();
     ASSERT_EQ(directDraw->GetDisplayMode(&mode), DD_OK);
     EXPECT_EQ(mode.dwWidth, 1024u);
     EXPECT_EQ(mode.dwHeight, 768u);
@@ -62,7 +62,9 @@ TEST_F(DriverEnumeration, NoIdentityReachesThePrimaryDisplay) {
     std::memset(&caps, 0, sizeof(caps));
     caps.dwSize = sizeof(caps);
     ASSERT_EQ(directDraw->GetCaps(&caps, nullptr), DD_OK);
-    EXPECT_EQ(caps.dwCaps & DDCAPS_3D, 0u);
+    EXPECT_EQ(caps.dwCaps, DWORD(DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_COLORKEY | DDCAPS_CANBLTSYSMEM));
+    EXPECT_EQ(caps.ddsCaps.dwCaps & (DDSCAPS_TEXTURE | DDSCAPS_3DDEVICE), 0u);
+    EXPECT_EQ(caps.dwVidMemTotal, 2u * 1024 * 1024);
     EXPECT_EQ(directDraw->Release(), 0u);
 }
 

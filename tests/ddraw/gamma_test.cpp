@@ -24,7 +24,7 @@ protected:
         IDirectDrawSurface* front = nullptr;
         EXPECT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
         if (front == nullptr) return {};
-        SetPixel(BackBufferOf(front), 0, 0, 0x8410);
+        WritePixel(BackBufferOf(front), 0, 0, 0x8410);
         EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
         front->Release();
         directDraw->Release();

@@ -21,13 +21,13 @@ DDBLTFX FillEffects(DWORD colour) {
 TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     UseFaults("SetCooperativeLevel@1;SetDisplayMode@1;GetDisplayMode@1;EnumDisplayModes@1;GetCaps@1;"
               "CreateSurface@1;GetAttachedSurface@1;GetSurfaceDesc@1;Lock@1;Blt@1;BltFast@1;Flip@1;SetColorKey@1");
-    IDirectDraw* directDraw = CreateBoard();
+    IDirectDraw* directDraw = CreateBoardDirectDraw();
     const DWORD exclusive = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN;
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), exclusive), DDERR_GENERIC);
     EXPECT_EQ(directDraw->SetCooperativeLevel(TestWindow(), exclusive), DD_OK);
     EXPECT_EQ(directDraw->SetDisplayMode(640, 480, 16), DDERR_GENERIC);
     EXPECT_EQ(directDraw->SetDisplayMode(640, 480, 16), DD_OK);
-    DDSURFACEDESC mode = Description();
+    DDSURFACEDESC mode = SurfaceDescription();
     EXPECT_EQ(directDraw->GetDisplayMode(&mode), DDERR_GENERIC);
     DDCAPS caps;
     std::memset(&caps, 0, sizeof(caps));
@@ -46,7 +46,7 @@ TEST_F(LostSurfaces, NamedCallsAreRefusedWhenATestAsks) {
     EXPECT_EQ(front->GetAttachedSurface(&backCaps, &back), DDERR_GENERIC);
     EXPECT_EQ(back, nullptr);
     back = BackBufferOf(front);
-    DDSURFACEDESC locked = Description();
+    DDSURFACEDESC locked = SurfaceDescription();
     EXPECT_EQ(back->GetSurfaceDesc(&locked), DDERR_GENERIC);
     EXPECT_EQ(back->GetSurfaceDesc(&locked), DD_OK);
     EXPECT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_GENERIC);
@@ -68,24 +68,24 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
     IDirectDrawSurface* back = BackBufferOf(front);
     IDirectDrawSurface* text = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &text), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &text), DD_OK);
     IDirectDrawSurface* system = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, &system), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY, &system), DD_OK);
     IDirectDrawSurface* texture = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
-    SetPixel(texture, 7, 7, 0x1234);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
+    WritePixel(texture, 7, 7, 0x1234);
 
     const uint64_t frames = brontar::machine::PresentedFrameCount();
     ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    SetPixel(back, 0, 0, 0xFFFF);
+    WritePixel(back, 0, 0, 0xFFFF);
     EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(brontar::machine::PresentedFrameCount(), frames + 1);  // the lost flip showed nothing
 
     for (IDirectDrawSurface* surface : {front, back, text}) EXPECT_EQ(surface->IsLost(), DDERR_SURFACELOST);
     // System memory and the board's texture memory keep their surfaces.
     EXPECT_EQ(system->IsLost(), DD_OK);
-    EXPECT_EQ(PixelAt(texture, 7, 7), 0x1234);
-    DDSURFACEDESC locked = Description();
+    EXPECT_EQ(ReadPixel(texture, 7, 7), 0x1234);
+    DDSURFACEDESC locked = SurfaceDescription();
     EXPECT_EQ(back->Lock(nullptr, &locked, 0, nullptr), DDERR_SURFACELOST);
     DDBLTFX effects = FillEffects(0);
     EXPECT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects), DDERR_SURFACELOST);
@@ -101,7 +101,7 @@ TEST_F(LostSurfaces, TheChosenFlipLosesTheBoardsSurfacesUntilRestored) {
     EXPECT_EQ(back->IsLost(), DD_OK);
     EXPECT_EQ(text->IsLost(), DDERR_SURFACELOST);
     ASSERT_EQ(text->Restore(), DD_OK);
-    EXPECT_EQ(PixelAt(back, 0, 0), 0);
+    EXPECT_EQ(ReadPixel(back, 0, 0), 0);
     ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &effects), DD_OK);
     EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(brontar::machine::PresentedFrameCount(), frames + 2);
@@ -118,7 +118,7 @@ TEST_F(LostSurfaces, AModeSwitchLosesFrameBufferSurfacesAndPrimariesOnlyComeBack
     IDirectDrawSurface* front = nullptr;
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
     IDirectDrawSurface* texture = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(800, 600, 16), DD_OK);
     EXPECT_EQ(front->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(texture->IsLost(), DD_OK);  // texture memory is the board's own

@@ -12,13 +12,13 @@ class SurfaceDeviceContexts : public DirectDrawTest {};
 TEST_F(SurfaceDeviceContexts, OneContextAtATimeAndItBlocksLocksAndFlips) {
     IDirectDraw* directDraw = CreateExclusiveBoard();
     IDirectDrawSurface* surface = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 64, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 64, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
     HDC dc = nullptr;
     ASSERT_EQ(surface->GetDC(&dc), DD_OK);
     ASSERT_NE(dc, nullptr);
     HDC second = nullptr;
     EXPECT_EQ(surface->GetDC(&second), DDERR_DCALREADYCREATED);
-    DDSURFACEDESC locked = Description();
+    DDSURFACEDESC locked = SurfaceDescription();
     EXPECT_EQ(surface->Lock(nullptr, &locked, 0, nullptr), DDERR_SURFACEBUSY);
     EXPECT_EQ(surface->ReleaseDC(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x42))), DDERR_INVALIDPARAMS);
     EXPECT_EQ(surface->ReleaseDC(dc), DD_OK);
@@ -46,7 +46,7 @@ TEST_F(SurfaceDeviceContexts, RefusedWhenATestAsks) {
     UseFaults("GetDC@1");
     IDirectDraw* directDraw = CreateExclusiveBoard();
     IDirectDrawSurface* surface = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 16, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 16, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
     HDC dc = reinterpret_cast<HDC>(static_cast<uintptr_t>(1));
     EXPECT_EQ(surface->GetDC(&dc), DDERR_GENERIC);
     EXPECT_EQ(dc, nullptr);

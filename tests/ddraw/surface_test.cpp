@@ -19,7 +19,7 @@ TEST_F(Surfaces, FlippingChainHasAFrontAndABackBufferInVideoMemory) {
     IDirectDraw* directDraw = CreateExclusiveBoard(800, 600);
     IDirectDrawSurface* front = nullptr;
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
-    DDSURFACEDESC description = Description();
+    DDSURFACEDESC description = SurfaceDescription();
     ASSERT_EQ(front->GetSurfaceDesc(&description), DD_OK);
     EXPECT_EQ(description.dwWidth, 800u);
     EXPECT_EQ(description.dwHeight, 600u);
@@ -52,7 +52,7 @@ TEST_F(Surfaces, AFlipShowsWhatWasDrawnIntoTheBackBuffer) {
     IDirectDrawSurface* front = nullptr;
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
     IDirectDrawSurface* back = BackBufferOf(front);
-    SetPixel(back, 10, 20, kPureRed);
+    WritePixel(back, 10, 20, kPureRed);
 
     const uint64_t framesBefore = brontar::machine::PresentedFrameCount();
     ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
@@ -69,8 +69,8 @@ TEST_F(Surfaces, AFlipShowsWhatWasDrawnIntoTheBackBuffer) {
 
     // The memory moved: the front buffer holds the picture, the back buffer
     // the old front buffer.
-    EXPECT_EQ(PixelAt(front, 10, 20), kPureRed);
-    EXPECT_EQ(PixelAt(back, 10, 20), 0);
+    EXPECT_EQ(ReadPixel(front, 10, 20), kPureRed);
+    EXPECT_EQ(ReadPixel(back, 10, 20), 0);
     EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);
 
     // Without exclusive mode nothing flips.
@@ -81,14 +81,14 @@ TEST_F(Surfaces, AFlipShowsWhatWasDrawnIntoTheBackBuffer) {
 }
 
 TEST_F(Surfaces, FlippingChainsNeedExclusiveModeAndAValidCount) {
-    IDirectDraw* directDraw = CreateBoard();
+    IDirectDraw* directDraw = CreateBoardDirectDraw();
     IDirectDrawSurface* front = nullptr;
     EXPECT_EQ(CreateFlippingChain(directDraw, &front), DDERR_NOCOOPERATIVELEVELSET);
     ASSERT_EQ(directDraw->SetCooperativeLevel(TestWindow(), DDSCL_NORMAL), DD_OK);
     EXPECT_EQ(CreateFlippingChain(directDraw, &front), DDERR_NOEXCLUSIVEMODE);
     EXPECT_EQ(front, nullptr);
 
-    DDSURFACEDESC description = Description();
+    DDSURFACEDESC description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP;  // not complex
     description.dwBackBufferCount = 1;
@@ -109,8 +109,8 @@ TEST_F(Surfaces, LockReportsThePaddedPitchOfEachMemory) {
     for (const Case& c : {Case{3, DDSCAPS_VIDEOMEMORY, 8}, Case{5, DDSCAPS_VIDEOMEMORY, 16},
                           Case{5, DDSCAPS_SYSTEMMEMORY, 12}, Case{4, DDSCAPS_SYSTEMMEMORY, 8}}) {
         IDirectDrawSurface* surface = nullptr;
-        ASSERT_EQ(CreatePlain(directDraw, c.width, 3, DDSCAPS_OFFSCREENPLAIN | c.caps, &surface), DD_OK);
-        DDSURFACEDESC description = Description();
+        ASSERT_EQ(CreatePlainSurface(directDraw, c.width, 3, DDSCAPS_OFFSCREENPLAIN | c.caps, &surface), DD_OK);
+        DDSURFACEDESC description = SurfaceDescription();
         ASSERT_EQ(surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr), DD_OK);
         EXPECT_EQ(description.lPitch, c.pitch) << c.width;
         EXPECT_NE(description.dwFlags & DDSD_LPSURFACE, 0u);
@@ -131,13 +131,13 @@ TEST_F(Surfaces, LockReportsThePaddedPitchOfEachMemory) {
 TEST_F(Surfaces, LocksAreExclusiveAndBoundedToTheSurface) {
     IDirectDraw* directDraw = CreateExclusiveBoard();
     IDirectDrawSurface* surface = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
-    DDSURFACEDESC description = Description();
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_OFFSCREENPLAIN, &surface), DD_OK);
+    DDSURFACEDESC description = SurfaceDescription();
     EXPECT_EQ(surface->Unlock(nullptr), DDERR_NOTLOCKED);
     RECT outside{4, 4, 9, 8};
     EXPECT_EQ(surface->Lock(&outside, &description, 0, nullptr), DDERR_INVALIDPARAMS);
     ASSERT_EQ(surface->Lock(nullptr, &description, 0, nullptr), DD_OK);
-    DDSURFACEDESC again = Description();
+    DDSURFACEDESC again = SurfaceDescription();
     EXPECT_EQ(surface->Lock(nullptr, &again, 0, nullptr), DDERR_SURFACEBUSY);
     DDBLTFX fill;
     std::memset(&fill, 0, sizeof(fill));
@@ -172,7 +172,7 @@ TEST_F(Surfaces, ReferenceCountsOfSurfacesAndAttachments) {
     // its memory went with the chain.
     back = BackBufferOf(front);
     EXPECT_EQ(front->Release(), 0u);
-    DDSURFACEDESC locked = Description();
+    DDSURFACEDESC locked = SurfaceDescription();
     EXPECT_EQ(back->Lock(nullptr, &locked, 0, nullptr), DDERR_SURFACELOST);
     EXPECT_EQ(back->Restore(), DDERR_INVALIDOBJECT);
     EXPECT_EQ(back->Release(), 0u);
@@ -188,16 +188,16 @@ TEST_F(Surfaces, VideoMemoryRunsOutAndFreedMemoryIsReused) {
     std::vector<IDirectDrawSurface*> textures;
     for (int i = 0; i < 16; ++i) {
         IDirectDrawSurface* texture = nullptr;
-        ASSERT_EQ(CreatePlain(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK) << i;
+        ASSERT_EQ(CreatePlainSurface(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &texture), DD_OK) << i;
         textures.push_back(texture);
     }
     IDirectDrawSurface* extra = nullptr;
-    EXPECT_EQ(CreatePlain(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &extra),
+    EXPECT_EQ(CreatePlainSurface(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &extra),
               DDERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(extra, nullptr);
 
     // Naming no memory falls back to system memory.
-    ASSERT_EQ(CreatePlain(directDraw, 256, 256, DDSCAPS_TEXTURE, &extra), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 256, 256, DDSCAPS_TEXTURE, &extra), DD_OK);
     DDSCAPS caps{};
     extra->GetCaps(&caps);
     EXPECT_NE(caps.dwCaps & DDSCAPS_SYSTEMMEMORY, 0u);
@@ -206,12 +206,12 @@ TEST_F(Surfaces, VideoMemoryRunsOutAndFreedMemoryIsReused) {
 
     // Textures do not take frame buffer memory.
     IDirectDrawSurface* plain = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 256, 256, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 256, 256, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain), DD_OK);
     plain->Release();
 
     textures.back()->Release();
     textures.pop_back();
-    ASSERT_EQ(CreatePlain(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &extra), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 256, 256, DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY, &extra), DD_OK);
     extra->Release();
     for (IDirectDrawSurface* texture : textures) texture->Release();
     directDraw->Release();
@@ -223,9 +223,9 @@ TEST_F(Surfaces, TheLargestModeLeavesLittleFrameBufferForOffscreenSurfaces) {
     ASSERT_EQ(CreateFlippingChain(directDraw, &front), DD_OK);
     // 2,097,152 - 2 x 960,000 = 177,152 bytes are left.
     IDirectDrawSurface* plain = nullptr;
-    EXPECT_EQ(CreatePlain(directDraw, 400, 300, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain),
+    EXPECT_EQ(CreatePlainSurface(directDraw, 400, 300, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain),
               DDERR_OUTOFVIDEOMEMORY);
-    ASSERT_EQ(CreatePlain(directDraw, 400, 200, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 400, 200, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, &plain), DD_OK);
     plain->Release();
     front->Release();
     directDraw->Release();
@@ -233,7 +233,7 @@ TEST_F(Surfaces, TheLargestModeLeavesLittleFrameBufferForOffscreenSurfaces) {
 
 TEST_F(Surfaces, DescriptionsOutsideTheBoardsFormatAreRefused) {
     IDirectDraw* directDraw = CreateExclusiveBoard();
-    DDSURFACEDESC description = Description();
+    DDSURFACEDESC description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
     description.dwWidth = 16;
     description.dwHeight = 16;
@@ -251,9 +251,9 @@ TEST_F(Surfaces, DescriptionsOutsideTheBoardsFormatAreRefused) {
     EXPECT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), DD_OK);
     surface->Release();
 
-    EXPECT_EQ(CreatePlain(directDraw, 0, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DDERR_INVALIDPARAMS);
-    EXPECT_EQ(CreatePlain(directDraw, 5000, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DDERR_TOOBIGWIDTH);
-    EXPECT_EQ(CreatePlain(directDraw, 16, 16, DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY, &surface),
+    EXPECT_EQ(CreatePlainSurface(directDraw, 0, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(CreatePlainSurface(directDraw, 5000, 16, DDSCAPS_OFFSCREENPLAIN, &surface), DDERR_TOOBIGWIDTH);
+    EXPECT_EQ(CreatePlainSurface(directDraw, 16, 16, DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY, &surface),
               DDERR_INVALIDCAPS);
     directDraw->Release();
 }
@@ -279,7 +279,7 @@ TEST_F(Surfaces, ReleasingTheFrontBufferFreesAnUnreleasedBackBuffersMemory) {
 
 TEST_F(Surfaces, ALockedTexturesDescriptionMakesItsVideoMemoryTwin) {
     IDirectDraw* directDraw = CreateExclusiveBoard();
-    DDSURFACEDESC description = Description();
+    DDSURFACEDESC description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
     description.dwWidth = 61;  // odd: rows are padded
     description.dwHeight = 2;
@@ -293,7 +293,7 @@ TEST_F(Surfaces, ALockedTexturesDescriptionMakesItsVideoMemoryTwin) {
     IDirectDrawSurface* source = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&description, &source, nullptr), DD_OK);
 
-    DDSURFACEDESC locked = Description();
+    DDSURFACEDESC locked = SurfaceDescription();
     ASSERT_EQ(source->Lock(nullptr, &locked, 0, nullptr), DD_OK);
     EXPECT_EQ(locked.lPitch, 124);  // 122 bytes padded to 4
     source->Unlock(nullptr);
@@ -302,7 +302,7 @@ TEST_F(Surfaces, ALockedTexturesDescriptionMakesItsVideoMemoryTwin) {
     locked.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_ALLOCONLOAD;
     IDirectDrawSurface* video = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&locked, &video, nullptr), DD_OK);
-    DDSURFACEDESC twin = Description();
+    DDSURFACEDESC twin = SurfaceDescription();
     ASSERT_EQ(video->GetSurfaceDesc(&twin), DD_OK);
     EXPECT_EQ(twin.dwWidth, 61u);
     EXPECT_EQ(twin.dwHeight, 2u);
@@ -322,7 +322,7 @@ TEST_F(Surfaces, Direct3DInterfacesAreReachedThroughQueryInterface) {
     direct3D->Release();
 
     IDirectDrawSurface* texture = nullptr;
-    ASSERT_EQ(CreatePlain(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, &texture), DD_OK);
+    ASSERT_EQ(CreatePlainSurface(directDraw, 8, 8, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, &texture), DD_OK);
     IUnknown* textureInterface = nullptr;
     ASSERT_EQ(texture->QueryInterface(IID_IDirect3DTexture, reinterpret_cast<void**>(&textureInterface)), DD_OK);
     textureInterface->Release();

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/comctl/property_sheet.h"
-#include "platform/user/controls.h"
+#include "platform/automation.h"
 #include "platform/user/dialog_template.h"
-#include "platform/user/message_box.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

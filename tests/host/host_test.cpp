@@ -1,5 +1,5 @@
-// The host's parts that read outside input: panel scripts, class identifiers
-// and the handler entries of the registry.
+// The host's parts that read outside input: panel scripts and the handler
+// entries of the registry.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -53,21 +53,6 @@ TEST(PanelScriptTest, MalformedLinesAreRefusedWithTheirNumber) {
         EXPECT_FALSE(ParsePanelScript(c.script, &commands, &error)) << c.script;
         EXPECT_EQ(error, c.message) << c.script;
     }
-}
-
-TEST(ClassIdTest, OnlyTheRegistryFormIsAccepted) {
-    GUID id{};
-    ASSERT_TRUE(ParseClassId("{E41263E9-6834-4721-A6A6-CF963B5658BB}", &id));
-    EXPECT_EQ(id.Data1, 0xE41263E9u);
-    EXPECT_EQ(id.Data2, 0x6834);
-    EXPECT_EQ(id.Data3, 0x4721);
-    EXPECT_EQ(id.Data4[0], 0xA6);
-    EXPECT_EQ(id.Data4[7], 0xBB);
-    ASSERT_TRUE(ParseClassId("{e41263e9-6834-4721-a6a6-cf963b5658bb}", &id));
-    for (const char* bad : {"", "E41263E9-6834-4721-A6A6-CF963B5658BB", "{E41263E9-6834-4721-A6A6-CF963B5658BB}x",
-                            "{E41263E9-6834-4721-A6A6-CF963B5658B}", "{E41263E9-6834-4721-A6A6-CF963B5658BG}",
-                            "{E41263E9 6834-4721-A6A6-CF963B5658BB}"})
-        EXPECT_FALSE(ParseClassId(bad, &id)) << bad;
 }
 
 TEST(DisplayHandlersTest, EntriesNeedAClassAndAServer) {

@@ -3,8 +3,6 @@
 // offering only the rates an imported monitor can show.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -13,6 +11,7 @@
 #include "machine/monitor/edid.h"
 #include "machine/registry/registry_store.h"
 #include "propsheet/monitor_info.h"
+#include "tests/support/brontar_command.h"
 #include "tests/support/system_fixtures.h"
 
 namespace brontar::testing {
@@ -23,24 +22,11 @@ namespace reg = machine::registry;
 
 const fs::path kData = BRONTAR_MONITOR_DATA;
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class MonitorCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(Run("setup").status, 0); }
 
-    RunResult Run(const std::string& arguments) {
-        const fs::path out = machine_.scratch() / "out.txt";
-        const fs::path err = machine_.scratch() / "err.txt";
-        const std::string command = std::string(BRONTAR_BIN_DIR) + "/brontar " + arguments + " >" + out.string() +
-                                    " 2>" + err.string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
-    }
+    CommandResult Run(const std::string& arguments) { return RunBrontar(arguments, machine_.scratch()); }
 
     std::string AttachedDeviceKey() const {
         return machine::MachineIni::Parse(ReadFileText(machine_.folder() / "machine.ini"))
@@ -75,7 +61,7 @@ TEST_F(MonitorCommandTest, MissingDeviceKeyMeansTheDefaultKey) {
     ASSERT_NE(line, std::string::npos);
     text.erase(line, text.find('\n', line) + 1 - line);
     WriteFileText(ini, text);
-    const RunResult run = Run("monitor");
+    const CommandResult run = Run("monitor");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("class key:          Monitor\\0000\n"), std::string::npos) << run.out;
     WriteFileText(ini, machine::WithIniValue(text, "monitor", "devicekey", ""));
@@ -87,7 +73,7 @@ TEST_F(MonitorCommandTest, ImportsEveryEdidAndKeepsTheMonitorsBefore) {
     for (const auto& entry : fs::directory_iterator(kData)) {
         if (entry.path().extension() != ".bin") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        const RunResult run = Run("monitor import " + entry.path().string());
+        const CommandResult run = Run("monitor import " + entry.path().string());
         ASSERT_EQ(run.status, 0) << run.err;
         ++imported;
         const std::string bytes = ReadFileText(entry.path());
@@ -118,13 +104,13 @@ TEST_F(MonitorCommandTest, ImportsEveryEdidAndKeepsTheMonitorsBefore) {
 
 TEST_F(MonitorCommandTest, SampleInfModesAreTheFilesOwnAndItsContinuedEdidIsWhole) {
     const std::string file = (kData / "inf-ms-monsamp-edid-override.inf").string();
-    const RunResult listed = Run("monitor import " + file);
+    const CommandResult listed = Run("monitor import " + file);
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_NE(listed.out.find("1 model "), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("  MS EDID Override  [MS_EDID_OVERRIDE, MONITOR\\MON1234]\n"), std::string::npos);
     EXPECT_EQ(AttachedDeviceKey(), "Enum\\MONITOR\\DEFAULT_MONITOR\\0001");  // listing installs nothing
 
-    const RunResult run = Run("monitor import " + file + " 'MS EDID Override'");
+    const CommandResult run = Run("monitor import " + file + " 'MS EDID Override'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(AttachedDeviceKey(), "Enum\\MONITOR\\MON1234\\0001");
     EXPECT_EQ(ClassText("\\MODES\\1024,768", "Mode1"), "31.0-94.0,55.0-160.0,+,+");
@@ -150,7 +136,7 @@ TEST_F(MonitorCommandTest, SampleInfModesAreTheFilesOwnAndItsContinuedEdidIsWhol
 
 TEST_F(MonitorCommandTest, Win95InfListsEveryModelInstallsOneAndUseSwitchesBack) {
     const std::string file = (kData / "kestrel-win95.inf").string();
-    const RunResult listed = Run("monitor import " + file);
+    const CommandResult listed = Run("monitor import " + file);
     ASSERT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(listed.out, file + ": 3 models (install one with: brontar monitor import FILE MODEL)\n"
                                  "  Kestrel KM-1470 14\" Colour Monitor  [Kestrel Displays, Monitor\\KES1470]\n"
@@ -233,14 +219,14 @@ TEST_F(MonitorCommandTest, BadInputIsRefusedAndChangesNothing) {
         const std::string model = bad.name == "no-modes.inf"           ? " 'Kestrel KM-1000'"
                                   : bad.name == "absurd-frequency.inf" ? " 'Kestrel KM-9999'"
                                                                        : "";
-        const RunResult run = Run("monitor import " + file.string() + model);
+        const CommandResult run = Run("monitor import " + file.string() + model);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err.find("brontar monitor: " + file.string() + ": "), 0u) << run.err;
         EXPECT_NE(run.err.find(bad.reason), std::string::npos) << run.err;
         EXPECT_EQ(ReadFileText(machine_.folder() / "registry.reg"), registry);
         EXPECT_EQ(ReadFileText(machine_.folder() / "machine.ini"), ini);
     }
-    const RunResult unknown = Run("monitor import " + (kData / "kestrel-win95.inf").string() + " 'KM-2000'");
+    const CommandResult unknown = Run("monitor import " + (kData / "kestrel-win95.inf").string() + " 'KM-2000'");
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("no model 'KM-2000'"), std::string::npos);
     EXPECT_EQ(Run("monitor import " + (machine_.scratch() / "missing.bin").string()).status, 1);
@@ -269,7 +255,7 @@ TEST_F(MonitorCommandTest, ThisDisplayImportsTheConnectedEdidOrSaysThereIsNone) 
     std::error_code error;
     for (const auto& entry : fs::directory_iterator("/sys/class/drm", error))
         exposed = exposed || fs::file_size(entry.path() / "edid", error) > 0;
-    const RunResult run = Run("monitor import --this-display");
+    const CommandResult run = Run("monitor import --this-display");
     if (exposed) {
         EXPECT_EQ(run.status, 0) << run.err;
     } else {
@@ -289,7 +275,7 @@ TEST_F(MonitorCommandTest, PanelOffersOnlyTheRatesTheImportedMonitorCanShow) {
     ASSERT_EQ(Run("monitor import " + (kData / "kestrel-win95.inf").string() + " 'Monitor\\KES1470'").status, 0);
     const fs::path script = machine_.scratch() / "panel.script";
     WriteFileText(script, "select 1036 800 x 600\ndump\n");
-    const RunResult run = Run("panel --script " + script.string());
+    const CommandResult run = Run("panel --script " + script.string());
     ASSERT_EQ(run.status, 0) << run.err;
 
     // The dump's line of a control, whatever else it shows.

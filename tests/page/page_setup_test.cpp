@@ -2,7 +2,7 @@
 // the sliders at the stored gammas, the page without the board.
 #include "tests/page/page_harness.h"
 
-#include "platform/user/text_observer.h"
+#include "platform/automation.h"
 #include "propsheet/read_registry_value.h"
 
 namespace brontar::testing {

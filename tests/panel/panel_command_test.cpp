@@ -11,6 +11,7 @@
 
 #include "machine/machine_ini.h"
 #include "machine/qorhlp16.h"
+#include "tests/support/brontar_command.h"
 #include "tests/support/panel_dump.h"
 #include "tests/support/temp_machine.h"
 
@@ -18,12 +19,6 @@ namespace brontar::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class PanelCommandTest : public ::testing::Test {
 protected:
@@ -41,20 +36,9 @@ protected:
 
     fs::path LogPath() const { return machine_.scratch() / "events.log"; }
 
-    RunResult Run(const std::string& arguments) {
-        const fs::path out = machine_.scratch() / "out.txt";
-        const fs::path err = machine_.scratch() / "err.txt";
-        const std::string command = std::string(BRONTAR_BIN_DIR) + "/brontar " + arguments + " >" + out.string() +
-                                    " 2>" + err.string();
-        RunResult result;
-        const int status = std::system(command.c_str());
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = ReadFileText(out);
-        result.err = ReadFileText(err);
-        return result;
-    }
+    CommandResult Run(const std::string& arguments) { return RunBrontar(arguments, machine_.scratch()); }
 
-    RunResult RunScript(const std::string& script) {
+    CommandResult RunScript(const std::string& script) {
         const fs::path path = machine_.scratch() / "panel.script";
         WriteFileText(path, script);
         return Run("panel --script " + path.string());
@@ -74,10 +58,10 @@ TEST_F(PanelCommandTest, RateTestAndOk) {
     fs::create_directories(capture);
     ::setenv("BRONTAR_CAPTURE", capture.c_str(), 1);
     // The page reports no change to the sheet, so its Apply button stays disabled: OK applies.
-    const RunResult refused = RunScript("apply\n");
+    const CommandResult refused = RunScript("apply\n");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("apply button is not available"), std::string::npos) << refused.err;
-    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nclick 1030\nok\n");
+    const CommandResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nclick 1030\nok\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadFileText(machine_.folder() / "registry.reg").find("\"REFRESH_800x600\"=dword:0000004b"),
               std::string::npos);
@@ -99,7 +83,7 @@ TEST_F(PanelCommandTest, RateTestAndOk) {
 
 TEST_F(PanelCommandTest, DumpShowsRowsMonitorListsAndSliders) {
     ASSERT_EQ(RunScript("select 1036 640 x 400\nselect 1012 75 Hz\nslide 1062 20\nok\n").status, 0);
-    RunResult run = RunScript("dump\n");
+    CommandResult run = RunScript("dump\n");
     EXPECT_EQ(run.status, 0) << run.err;
     // The rectangles are checked on their own; here the rest of each line counts.
     run.out = WithoutRects(run.out);
@@ -132,7 +116,7 @@ TEST_F(PanelCommandTest, KeysAndClicksAtDumpedRectanglesEndAsTheScriptDoes) {
     // 75 Hz, click Test (the test screen plays its own input) and Link, Enter.
     TempMachine fresh;
     ASSERT_EQ(Run("setup").status, 0);
-    const RunResult dump = RunScript("dump\n");
+    const CommandResult dump = RunScript("dump\n");
     const std::optional<DumpedRect> test = RectFromDump(dump.out, 1030);
     const std::optional<DumpedRect> link = RectFromDump(dump.out, 1064);
     ASSERT_TRUE(test && link) << dump.out;
@@ -141,7 +125,7 @@ TEST_F(PanelCommandTest, KeysAndClicksAtDumpedRectanglesEndAsTheScriptDoes) {
                              std::to_string(link->centreX()) + " " + std::to_string(link->centreY()) + "; key ENTER";
     ::setenv("BRONTAR_CHILD_INPUT", "wait 2 frames; key q", 1);
     ::setenv("BRONTAR_INPUT", road.c_str(), 1);
-    const RunResult played = Run("panel");
+    const CommandResult played = Run("panel");
     ::unsetenv("BRONTAR_CHILD_INPUT");
     ::setenv("BRONTAR_INPUT", "wait 2 frames; key q", 1);
     EXPECT_EQ(played.status, 0) << played.err;
@@ -154,7 +138,7 @@ TEST_F(PanelCommandTest, KeysAndClicksAtDumpedRectanglesEndAsTheScriptDoes) {
 
 TEST_F(PanelCommandTest, MissingResourceModuleShowsNoPage) {
     fs::remove(machine_.driveC() / "WINDOWS" / "SYSTEM" / "_brntrst.loc");
-    const RunResult run = Run("panel");
+    const CommandResult run = Run("panel");
     EXPECT_NE(run.status, 0);
     EXPECT_NE(ReadFileText(LogPath()).find("MessageBox [Brontar 3D Error] _brntrst.loc file missing\n"),
               std::string::npos);
@@ -162,13 +146,13 @@ TEST_F(PanelCommandTest, MissingResourceModuleShowsNoPage) {
 
 TEST_F(PanelCommandTest, AbsentBoardOffersNoPage) {
     machine::WriteBoardRecord(machine_.folder(), false);
-    const RunResult run = Run("panel");
+    const CommandResult run = Run("panel");
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("page is unavailable"), std::string::npos) << run.err;
 }
 
 TEST_F(PanelCommandTest, ScriptFaultsAreReportedWithTheirLine) {
-    RunResult run = RunScript("select 1036 800 x 600\nfrobnicate\n");
+    CommandResult run = RunScript("select 1036 800 x 600\nfrobnicate\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("line 2: unknown command 'frobnicate'"), std::string::npos) << run.err;
     run = RunScript("slide 1062\n");
@@ -181,7 +165,7 @@ TEST_F(PanelCommandTest, ScriptFaultsAreReportedWithTheirLine) {
 }
 
 TEST_F(PanelCommandTest, AnsweredQuestionsAndTheRestartRequest) {
-    const RunResult run = RunScript(
+    const CommandResult run = RunScript(
         "select 1036 640 x 480\nselect 1012 85 Hz\nanswer yes\nclick 1025\nclick 1069\nslide 1056 1\n"
         "answer no\nok\n");
     EXPECT_EQ(run.status, 0) << run.err;
@@ -200,7 +184,7 @@ TEST_F(PanelCommandTest, UnsavedRegistryValuesAreNamedAndFailTheRun) {
     std::string text = ReadFileText(registry);
     text.insert(text.find("\r\n[") + 2, "\"broken\"=dword:\r\n");  // a bad line in the middle
     WriteFileText(registry, text);
-    const RunResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nok\n");
+    const CommandResult run = RunScript("select 1036 800 x 600\nselect 1012 75 Hz\nok\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not saved:\n  HKEY_LOCAL_MACHINE\\Software\\Corvane Interactive\\Halcyon "
                            "Graphics\\REFRESH_800x600\n"),
@@ -218,7 +202,7 @@ TEST_F(PanelCommandTest, ScriptThatIsNoRegularFileExitsTwo) {
     const fs::path zero = machine_.scratch() / "zero";
     fs::create_symlink("/dev/zero", zero);
     for (const std::string& script : {machine_.scratch().string(), fifo.string(), zero.string()}) {
-        const RunResult run = Run("panel --script " + script);
+        const CommandResult run = Run("panel --script " + script);
         EXPECT_EQ(run.status, 2) << script;
         EXPECT_NE(run.err.find("cannot read " + script + ": "), std::string::npos) << run.err;
     }
@@ -254,10 +238,10 @@ TEST_F(BootFileStopTest, EveryStopLeavesTheUserLinesForTheNextApply) {
     for (; !completed && step <= 80; ++step) {
         PlaceUserFile();
         ::setenv("BRONTAR_FAULTS", ("CrtStop@" + std::to_string(step)).c_str(), 1);
-        const RunResult stopped = RunScript(kApply);
+        const CommandResult stopped = RunScript(kApply);
         ::unsetenv("BRONTAR_FAULTS");
         completed = stopped.status == 0;
-        const RunResult next = RunScript(kApply);
+        const CommandResult next = RunScript(kApply);
         ASSERT_EQ(next.status, 0) << "stopped at step " << step << ": " << next.err;
         const std::string autoexec = Autoexec();
         EXPECT_EQ(autoexec.rfind("@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET HGI_SCREENREFRESH=60\r\n", 0), 0u)

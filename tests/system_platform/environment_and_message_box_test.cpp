@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/user/message_box.h"
+#include "platform/automation.h"
 #include "tests/support/system_fixtures.h"
 
 namespace {

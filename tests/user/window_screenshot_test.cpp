@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include "machine/display/png_file.h"
+#include "platform/automation.h"
 #include "platform/user/window_screenshot.h"
 #include "tests/support/temp_machine.h"
 #include "tests/user/user_test_support.h"

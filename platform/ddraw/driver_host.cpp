@@ -1,6 +1,6 @@
-#include "platform/ddraw/driver_settings.h"
+#include "platform/ddraw/driver_host.h"
 
-#include <windows.h>
+#include <cstring>
 
 namespace brontar::platform {
 
@@ -14,6 +14,20 @@ std::optional<uint32_t> ReadDriverDword(const char* key, const char* value) {
     RegCloseKey(opened);
     if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(bits)) return std::nullopt;
     return bits;
+}
+
+static_assert(sizeof(GUID) == sizeof(machine::DriverIdentity));
+
+GUID ToGuid(const machine::DriverIdentity& identity) {
+    GUID guid;
+    std::memcpy(&guid, identity.data(), sizeof(guid));
+    return guid;
+}
+
+machine::DriverIdentity ToDriverIdentity(const GUID& guid) {
+    machine::DriverIdentity identity;
+    std::memcpy(identity.data(), &guid, sizeof(guid));
+    return identity;
 }
 
 }  // namespace brontar::platform
