@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "machine/dos_path.h"
+#include "platform/entry/command_line.h"
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/process_table.h"
 
@@ -67,15 +68,15 @@ std::string_view TextAfterProgramName(std::string_view commandLine) {
 // (strings ending in an empty one) or this process's environment, with the
 // command-line text the child's entry hands to WinMain.
 std::vector<std::string> ChildEnvironment(const char* block, std::string_view commandLine) {
-    static constexpr std::string_view kCommandLineVariable = "BRONTAR_COMMAND_LINE=";
+    const std::string commandLineEntry = std::string(brontar::platform::kCommandLineVariable) + "=";
     std::vector<std::string> entries;
     if (block != nullptr) {
         for (const char* entry = block; *entry != '\0'; entry += std::strlen(entry) + 1) entries.emplace_back(entry);
     } else {
         for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
     }
-    std::erase_if(entries, [](const std::string& entry) { return entry.starts_with(kCommandLineVariable); });
-    entries.push_back(std::string(kCommandLineVariable) + std::string(TextAfterProgramName(commandLine)));
+    std::erase_if(entries, [&](const std::string& entry) { return entry.starts_with(commandLineEntry); });
+    entries.push_back(commandLineEntry + std::string(TextAfterProgramName(commandLine)));
     // BRONTAR_CHILD_INPUT, where set, is the children's BRONTAR_INPUT (the
     // parent plays its own, the test screen the page starts plays this one).
     if (const char* childInput = std::getenv("BRONTAR_CHILD_INPUT")) {
