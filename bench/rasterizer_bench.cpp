@@ -20,7 +20,7 @@ constexpr double kPixels = double(kWidth) * kHeight;
 
 struct Screen {
     std::vector<uint16_t> pixels = std::vector<uint16_t>(size_t(kWidth) * kHeight);
-    RasterTarget Target() { return {pixels.data(), kWidth, kHeight, kWidth * 2}; }
+    PixelBlock Target() { return {pixels.data(), kWidth, kHeight, kWidth * 2}; }
 };
 
 // Megapixels per second of a memset over the whole screen, measured once.

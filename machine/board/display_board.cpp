@@ -62,7 +62,7 @@ void DisplayBoard::Copy(const PixelBlock& target, int x, int y, const PixelBlock
     CopyPixels(target, x, y, source, sourceRect, mode, key);
 }
 
-bool DisplayBoard::DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+bool DisplayBoard::DrawTriangle(const PixelBlock& target, const RasterClip& clip, const RasterState& state,
                                 const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
     return machine::DrawTriangle(target, clip, state, a, b, c);
 }

@@ -40,7 +40,7 @@ public:
     void Fill(const PixelBlock& target, const PixelRect& rect, uint16_t color) override;
     void Copy(const PixelBlock& target, int x, int y, const PixelBlock& source, const PixelRect& sourceRect,
               KeyMode mode, ColorKeyRange key) override;
-    bool DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+    bool DrawTriangle(const PixelBlock& target, const RasterClip& clip, const RasterState& state,
                       const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) override;
 
 private:

@@ -8,7 +8,8 @@
 
 namespace brontar::machine {
 
-// RGB565 pixels owned by a surface.
+// RGB565 pixels owned by a surface: what the blitter copies and fills and
+// what the rasteriser draws into.
 struct PixelBlock {
     uint16_t* pixels = nullptr;  // first row
     int width = 0;               // in pixels
@@ -62,14 +63,6 @@ struct RasterVertex {
     float v = 0;
 };
 static_assert(sizeof(RasterVertex) == 32, "same layout as the transformed-and-lit vertex record");
-
-// RGB565 pixels the rasteriser draws into.
-struct RasterTarget {
-    uint16_t* pixels = nullptr;  // first row
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t pitchBytes = 0;  // bytes from one row to the next, even
-};
 
 // Drawing is limited to this rectangle as well as to the target
 // (left and top inclusive, right and bottom exclusive).

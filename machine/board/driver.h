@@ -164,7 +164,7 @@ public:
                       KeyMode mode, ColorKeyRange key) = 0;
     // One triangle; false when it was culled, degenerate, off the target or
     // not made of finite numbers.
-    virtual bool DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+    virtual bool DrawTriangle(const PixelBlock& target, const RasterClip& clip, const RasterState& state,
                               const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) = 0;
 };
 

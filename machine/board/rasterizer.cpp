@@ -100,7 +100,7 @@ TrianglePlanes SetUpPlanes(const RasterState& state, const SnappedPoint (&p)[3],
 
 }  // namespace
 
-bool DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+bool DrawTriangle(const PixelBlock& target, const RasterClip& clip, const RasterState& state,
                   const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
     if (!target.pixels || target.width <= 0 || target.height <= 0) return false;
     if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return false;

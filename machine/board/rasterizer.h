@@ -12,7 +12,7 @@ namespace brontar::machine {
 // Draws one triangle; the colour of a flat-shaded triangle is that of a.
 // Returns false when the triangle was culled, degenerate, off the target or
 // had a coordinate that is not a finite number.
-bool DrawTriangle(const RasterTarget& target, const RasterClip& clip, const RasterState& state,
+bool DrawTriangle(const PixelBlock& target, const RasterClip& clip, const RasterState& state,
                   const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
 
 }  // namespace brontar::machine

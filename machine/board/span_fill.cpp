@@ -49,10 +49,6 @@ struct RowDither {
     }
 };
 
-uint16_t* RowPixels(const RasterTarget& target, int32_t y) {
-    return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(target.pixels) + int64_t(y) * target.pitchBytes);
-}
-
 // One colour channel along a span in 8.16 fixed point (8 integer bits for
 // 0..255, 16 fraction bits). Both ends are clamped to 0..255 before the step
 // is taken, so no pixel in between can leave that range.
@@ -125,9 +121,9 @@ void FillPerspectiveTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1
 
 }  // namespace
 
-void FillSpan(const RasterTarget& target, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+void FillSpan(const PixelBlock& target, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
               const RasterState& state) {
-    uint16_t* row = RowPixels(target, y);
+    uint16_t* row = target.Row(y);
     const RowDither dither(state.dither, y);
     if (planes.textured) {
         const TextureSampler sampler(*state.texture, state.filter, state.address);

@@ -31,7 +31,7 @@ struct TrianglePlanes {
 };
 
 // Shades the pixels x0 <= x < x1 of row y (all inside the target).
-void FillSpan(const RasterTarget& target, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
+void FillSpan(const PixelBlock& target, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
               const RasterState& state);
 
 }  // namespace brontar::machine

@@ -19,7 +19,7 @@ namespace brontar::platform {
 // Where and with what an execute draws.
 struct ExecuteContext {
     machine::DisplayDriver* driver = nullptr;  // draws the triangles
-    machine::RasterTarget target;
+    machine::PixelBlock target;
     machine::RasterClip clip;
     RenderStates* states = nullptr;
     // The texels of a texture handle; false when the handle names no live

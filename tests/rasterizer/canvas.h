@@ -19,7 +19,7 @@ public:
         : width_(width), height_(height), stride_(width + 2 * kGuard),
           memory_(size_t(stride_) * (height + 2 * kGuard), kBackground) {}
 
-    RasterTarget Target() {
+    PixelBlock Target() {
         return {&memory_[size_t(kGuard) * stride_ + kGuard], width_, height_, int32_t(stride_ * 2)};
     }
     // Pixel (x, y) of the target; x and y may lie in the guard border.
