@@ -100,6 +100,11 @@ TEST_F(MonitorCommandTest, ImportsEveryEdidAndKeepsTheMonitorsBefore) {
               std::string::npos)
         << list;
     EXPECT_NE(list.find("Kestrel KM-1570 15-inch Color Monitor, from installer default"), std::string::npos);
+    // A repair names the attached monitor, not setup's own.
+    const CommandResult repair = Run("setup");
+    EXPECT_NE(repair.out.find("monitor: DELL M770 at HKEY_LOCAL_MACHINE\\Enum\\MONITOR\\DEL71A5\\0001\n"),
+              std::string::npos)
+        << repair.out;
 }
 
 TEST_F(MonitorCommandTest, SampleInfModesAreTheFilesOwnAndItsContinuedEdidIsWhole) {
