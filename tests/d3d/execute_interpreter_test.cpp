@@ -29,6 +29,13 @@ std::vector<D3DTLVERTEX> Square() {
     return {TLVertex(2, 2, kRed), TLVertex(6, 2, kRed), TLVertex(6, 6, kRed), TLVertex(2, 6, kRed)};
 }
 
+// The square's two triangles after the given render states, not yet ended.
+ExecuteStream SquareAfter(std::initializer_list<std::pair<DWORD, DWORD>> states) {
+    ExecuteStream stream(Square());
+    stream.States(states).CopyAllVertices().Triangles({{0, 1, 2}, {0, 2, 3}});
+    return stream;
+}
+
 struct Runner {
     Canvas canvas{8, 8};
     machine::DisplayBoard driver{machine::DisplayDriverInfo{}};
@@ -53,11 +60,9 @@ struct Runner {
 
 TEST(ExecuteInterpreter, RunsStatesVerticesAndTriangles) {
     Runner runner;
-    ExecuteStream stream(Square());
-    stream.States({{D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT}, {D3DRENDERSTATE_CULLMODE, D3DCULL_NONE}})
-        .CopyAllVertices()
-        .Triangles({{0, 1, 2}, {0, 2, 3}})
-        .Exit();
+    ExecuteStream stream =
+        SquareAfter({{D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT}, {D3DRENDERSTATE_CULLMODE, D3DCULL_NONE}});
+    stream.Exit();
     const ExecuteOutcome outcome = runner.Run(stream);
     EXPECT_EQ(outcome.error, ExecuteError::None) << outcome.problem;
     EXPECT_EQ(outcome.trianglesDrawn, 2u);
@@ -74,11 +79,8 @@ TEST(ExecuteInterpreter, RunsStatesVerticesAndTriangles) {
 // it run.
 TEST(ExecuteInterpreter, UnknownRenderStateNumbersArePassedOver) {
     Runner runner;
-    ExecuteStream stream(Square());
-    stream.States({{0x90000000u, 1}, {0xFFFFFFFFu, 1}, {D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT}})
-        .CopyAllVertices()
-        .Triangles({{0, 1, 2}, {0, 2, 3}})
-        .Exit();
+    ExecuteStream stream = SquareAfter({{0x90000000u, 1}, {0xFFFFFFFFu, 1}, {D3DRENDERSTATE_SHADEMODE, D3DSHADE_FLAT}});
+    stream.Exit();
     const ExecuteOutcome outcome = runner.Run(stream);
     EXPECT_EQ(outcome.error, ExecuteError::None) << outcome.problem;
     EXPECT_EQ(outcome.trianglesDrawn, 2u);
@@ -183,8 +185,7 @@ struct Malformed {
 // A valid drawing stream followed by a tail, so a refusal must come before
 // anything is drawn.
 Malformed DrawThen(const char* name, const std::vector<uint8_t>& tail) {
-    ExecuteStream stream(Square());
-    stream.States({{D3DRENDERSTATE_CULLMODE, D3DCULL_NONE}}).CopyAllVertices().Triangles({{0, 1, 2}, {0, 2, 3}});
+    ExecuteStream stream = SquareAfter({{D3DRENDERSTATE_CULLMODE, D3DCULL_NONE}});
     stream.Raw(tail.data(), tail.size());
     return {name, stream.Buffer(), stream.Data(), ExecuteError::MalformedStream};
 }
