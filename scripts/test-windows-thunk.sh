@@ -21,9 +21,10 @@ fi
 for file in test_doubles/thunkcheck.exe test_doubles/qorhlp16.dll test_doubles/hgi1init.dll bin/BRNTRSET.DLL; do
   [ -f "$build/$file" ] || { echo "test-windows-thunk: no $build/$file (run scripts/build-windows.sh)" >&2; exit 1; }
 done
+# Console programs only: no display.
+unset DISPLAY
 . scripts/wine-env.sh
 wine_prefix "$build"
-unset DISPLAY
 probe_log=$build/test_doubles/hgi1init-calls.txt
 export HGI1INIT_LOG
 HGI1INIT_LOG=$(winepath -w "$probe_log" 2>/dev/null)

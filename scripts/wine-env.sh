@@ -1,8 +1,8 @@
 # Shared by the scripts that run the Windows files under Wine; source it.
 #
 # wine_prefix BUILD_DIR: uses (and first makes) the 32-bit Wine prefix
-# BUILD_DIR/wineprefix set to Windows 95, quiet and without a display of its
-# own unless DISPLAY is set, and installs into it what a Windows 95 machine
+# BUILD_DIR/wineprefix set to Windows 95, quiet (WINEDEBUG=-all unless set),
+# and installs into it what a Windows 95 machine
 # with the board holds: the test doubles of the board's libraries
 # (qorhlp16.dll, hgi1init.dll) and the Windows files BRNTRSET.DLL and
 # _brntrst.loc in C:\WINDOWS\SYSTEM, as the product's installer puts them.
