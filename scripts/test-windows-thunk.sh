@@ -69,6 +69,13 @@ expect_probe() {
   fi
   rm -f "$probe_log"
 }
+# expect_class NAME ANSWER: BRNTRSET.DLL's DllGetClassObject for the page's
+# class answers ANSWER, the DLL's QT_Thunk import repaired.
+expect_class() {
+  expect "$1" "RepairQtThunkImport 1
+RepairQtThunkImport 1
+DllGetClassObject $2" -- --repair classobject BRNTRSET.DLL
+}
 write_record() { forget_qorhlp16_record; printf '%s\r\n' "$@" >"$WINDOWS_FOLDER/QORHLP16.INI"; }
 
 default_path='Enum\MONITOR\DEFAULT_MONITOR\0001'
@@ -118,24 +125,16 @@ QueryInstalledFlag 0" -- --repair path query
 
 echo "-- BRNTRSET.DLL's class object, its QT_Thunk import repaired:"
 forget_qorhlp16_record
-HGI1INIT_BOARD=absent expect "no board: probed, recorded absent, no class" "RepairQtThunkImport 1
-RepairQtThunkImport 1
-DllGetClassObject 0x80040111" -- --repair classobject BRNTRSET.DLL
+HGI1INIT_BOARD=absent expect_class "no board: probed, recorded absent, no class" 0x80040111
 expect_probe "the probe stops at the map" "hgi1InitMapBoard"
 expect_record "absent recorded" "$absent"
-expect "recorded absent: no class, no probe, with the board fitted since" "RepairQtThunkImport 1
-RepairQtThunkImport 1
-DllGetClassObject 0x80040111" -- --repair classobject BRNTRSET.DLL
+expect_class "recorded absent: no class, no probe, with the board fitted since" 0x80040111
 expect_probe "no probe" ""
 forget_qorhlp16_record
-expect "nothing recorded, a board: probed, recorded present, the class" "RepairQtThunkImport 1
-RepairQtThunkImport 1
-DllGetClassObject 0x00000000" -- --repair classobject BRNTRSET.DLL
+expect_class "nothing recorded, a board: probed, recorded present, the class" 0x00000000
 expect_probe "the whole probe" "hgi1InitMapBoard hgi1InitRegisters hgi1InitGetDeviceInfo hgi1InitShutdown"
 expect_record "present recorded" "$present"
-expect "recorded present: the class without a probe" "RepairQtThunkImport 1
-RepairQtThunkImport 1
-DllGetClassObject 0x00000000" -- --repair classobject BRNTRSET.DLL
+expect_class "recorded present: the class without a probe" 0x00000000
 expect_probe "no probe" ""
 
 forget_qorhlp16_record
