@@ -42,7 +42,6 @@ public:
     explicit LineReader(std::string_view text) : rest_(text) {}
     bool Next(std::string_view& line) {
         if (rest_.empty()) return false;
-        previous_ = rest_;
         const size_t end = rest_.find_first_of("\r\n");
         line = rest_.substr(0, end);
         if (end == std::string_view::npos) {
@@ -54,16 +53,10 @@ public:
         ++number_;
         return true;
     }
-    // Gives the line Next returned last once more.
-    void Unread() {
-        rest_ = previous_;
-        --number_;
-    }
     size_t Number() const { return number_; }
 
 private:
     std::string_view rest_;
-    std::string_view previous_;
     size_t number_ = 0;
 };
 
