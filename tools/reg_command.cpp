@@ -1,6 +1,7 @@
 // brontar reg: query and change the machine's registry with the arguments,
 // output and exit codes of the Windows reg command; brontar regedit: the
 // Windows 95 registry editor's command line (/e export, import).
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -28,7 +29,9 @@ constexpr std::string_view kCanceled = "The operation was canceled by the user."
 constexpr std::string_view kUsage =
     "usage: brontar reg OPERATION [ARGS...]\n"
     "\n"
-    "  brontar reg query KEY [/v NAME | /ve] [/s]\n"
+    "  brontar reg query KEY [/v NAME | /ve] [/s] [/z] [/se SEPARATOR]\n"
+    "  brontar reg query KEY [/f DATA] [/k] [/v] [/d] [/c] [/e] [/t TYPE[,TYPE...]]\n"
+    "                        [/s] [/z] [/se SEPARATOR]\n"
     "  brontar reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]\n"
     "  brontar reg delete KEY [/v NAME | /ve | /va] [/f]\n"
     "  brontar reg copy KEY1 KEY2 [/s] [/f]\n"
@@ -43,14 +46,28 @@ constexpr std::string_view kUsage =
     "  /v NAME   the value NAME          /ve  the default (unnamed) value\n"
     "  /va       all values of the key   /s   (query, copy) every subkey as well\n"
     "  /t TYPE   REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD,\n"
-    "            REG_DWORD_LITTLE_ENDIAN, REG_DWORD_BIG_ENDIAN, REG_QWORD,\n"
-    "            REG_BINARY, REG_NONE\n"
-    "  /d DATA   REG_DWORD, REG_QWORD: decimal or 0x hex (none: 0); REG_BINARY: hex\n"
-    "            digits (an odd count starts with one digit); REG_NONE: text;\n"
-    "            REG_MULTI_SZ: strings separated by \\0 (or the one character /s)\n"
+    "            REG_DWORD_LITTLE_ENDIAN, REG_DWORD_BIG_ENDIAN (stored little-endian\n"
+    "            as Windows does), REG_QWORD, REG_BINARY, REG_NONE\n"
+    "  /d DATA   REG_DWORD, REG_QWORD: decimal or 0x hex (none: 0; REG_QWORD also\n"
+    "            -N, -1 is all ff); REG_BINARY: hex digits (an odd count starts\n"
+    "            with one digit); REG_NONE: text; REG_MULTI_SZ: strings separated by\n"
+    "            \\0 (or the one character /s), the separator alone an empty list\n"
     "  /f        no question before overwriting or deleting\n"
     "  /y        (export) overwrite FILE without asking\n"
     "add without /v or /ve sets the default value (an empty REG_SZ without /d).\n"
+    "query lists a key's values in the order they were created; with /s a key\n"
+    "without values shows no block of its own.\n"
+    "\n"
+    "query's search looks through KEY and every key below it:\n"
+    "  /f DATA   what to look for (default *, which matches everything)\n"
+    "  /k /v /d  only in key names, value names or data (none given: all three;\n"
+    "            with /t only values, and key names too with /k)\n"
+    "  /c        case-sensitive          /e   only whole names or data\n"
+    "  /t TYPES  only values of these types, separated by commas\n"
+    "  /z        show each type's number: REG_SZ (1)\n"
+    "  /se SEP   join the strings of a REG_MULTI_SZ with SEP (one character)\n"
+    "            instead of \\0\n"
+    "It ends with \"End of search: N match(es) found.\" and exits 1 when N is 0.\n"
     "\n"
     "FILE is a path of this system, or a DOS path (C:\\OUT.REG) of a file in the\n"
     "machine's drives.\n"
@@ -61,6 +78,10 @@ constexpr std::string_view kUsage =
     "with [-KEY] and \"name\"=- deletions, and the Windows 3.1 form (REGEDIT, then\n"
     "HKEY_CLASSES_ROOT\\key = value). A line that cannot be read is skipped and\n"
     "reported on standard error; the rest is applied in one write of the registry.\n"
+    "Quoted text takes \\\\ and \\\" (in version 5 files also \\n and \\r); \\0 makes\n"
+    "the value unreadable. After a backslash that continues hex data, blank and ;\n"
+    "comment lines are passed over and the next line is always more data: a #\n"
+    "line, a value line or a key line there is skipped with the value.\n"
     "Help: /?, /h or -h. Exit status 0 on success, 1 on failure.\n";
 
 // Thrown for a command line reg would refuse; the message is reg's first line.
@@ -77,10 +98,18 @@ struct Options {
     std::optional<std::string> valueName;  // /v NAME, or "" for /ve
     bool allValues = false;                // /va
     bool recurse = false;                  // /s in query and copy
-    std::optional<std::string> type;       // /t
-    std::optional<std::string> data;       // /d
-    std::optional<std::string> separator;  // /s in add
-    bool force = false;                    // /f, and /y in export
+    std::optional<std::string> type;       // /t (in query a list of types)
+    std::optional<std::string> data;       // /d in add
+    std::optional<std::string> separator;  // /s in add, /se in query
+    bool force = false;                    // /f in add, delete and copy, and /y in export
+    // query's search
+    std::optional<std::string> pattern;  // /f DATA
+    bool searchKeys = false;             // /k
+    bool searchValueNames = false;       // /v without a name, after /f
+    bool searchData = false;             // /d
+    bool caseSensitive = false;          // /c
+    bool exact = false;                  // /e
+    bool typeNumbers = false;            // /z
 };
 
 std::string Lower(std::string_view text) { return mr::FoldName(text); }
@@ -115,27 +144,48 @@ Options ParseOptions(const std::string& operation, const Arguments& args) {
         return args[++i];
     };
     const bool add = operation == "add";
+    const bool query = operation == "query";
+    // In a search (/f), /v names no value: it limits the search to value names.
+    bool searching = false;
+    for (size_t i = 1 + count; query && i < args.size(); ++i) searching = searching || IsSwitch(args[i], "f");
     for (size_t i = 1 + count; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = operation == "query" || add || operation == "delete";
-        if (takesValue && (IsSwitch(arg, "v") || IsSwitch(arg, "ve") || (IsSwitch(arg, "va") && operation == "delete"))) {
+        const bool takesValue = query || add || operation == "delete";
+        if (searching && IsSwitch(arg, "v")) {
+            once("v");
+            options.searchValueNames = true;
+        } else if (takesValue &&
+                   (IsSwitch(arg, "v") || IsSwitch(arg, "ve") || (IsSwitch(arg, "va") && operation == "delete"))) {
             once("v");
             if (IsSwitch(arg, "va"))
                 options.allValues = true;
             else
                 options.valueName = IsSwitch(arg, "v") ? next(i) : std::string();
-        } else if (IsSwitch(arg, "s") && (operation == "query" || operation == "copy")) {
+        } else if (IsSwitch(arg, "s") && (query || operation == "copy")) {
             once("s");
             options.recurse = true;
-        } else if (IsSwitch(arg, "s") && add) {
-            once("s");
+        } else if ((IsSwitch(arg, "s") && add) || (IsSwitch(arg, "se") && query)) {
+            once("se");
             options.separator = next(i);
-        } else if (IsSwitch(arg, "t") && add) {
+        } else if (IsSwitch(arg, "t") && (add || query)) {
             once("t");
             options.type = next(i);
         } else if (IsSwitch(arg, "d") && add) {
             once("d");
             options.data = next(i);
+        } else if (IsSwitch(arg, "f") && query) {
+            once("f");
+            options.pattern = next(i);
+        } else if (query && (IsSwitch(arg, "k") || IsSwitch(arg, "d") || IsSwitch(arg, "c") || IsSwitch(arg, "e") ||
+                             IsSwitch(arg, "z"))) {
+            const std::string name = Lower(arg.substr(1));
+            once(name);
+            if (name != "z" && !searching) throw SyntaxError{operation};  // these shape a search only
+            (name == "k"   ? options.searchKeys
+             : name == "d" ? options.searchData
+             : name == "c" ? options.caseSensitive
+             : name == "e" ? options.exact
+                           : options.typeNumbers) = true;
         } else if ((IsSwitch(arg, "f") && (add || operation == "delete" || operation == "copy")) ||
                    (IsSwitch(arg, "y") && operation == "export")) {
             once("f");
@@ -146,6 +196,9 @@ Options ParseOptions(const std::string& operation, const Arguments& args) {
             throw SyntaxError{operation};
         }
     }
+    // A search looks through the values of every key; it names none itself.
+    if ((options.pattern || (query && options.type)) && options.valueName) throw SyntaxError{operation};
+    if (query && options.separator && options.separator->size() != 1) throw SyntaxError{operation};
     return options;
 }
 
@@ -206,6 +259,24 @@ std::string TypeName(uint32_t type) {
     return text;
 }
 
+// The type code of a /t name (any case); nothing for a type reg does not take.
+std::optional<uint32_t> TypeCode(std::string_view name) {
+    static constexpr std::pair<std::string_view, uint32_t> kTypes[] = {
+        {"REG_SZ", mr::kTypeString},
+        {"REG_EXPAND_SZ", mr::kTypeExpandString},
+        {"REG_MULTI_SZ", mr::kTypeMultiString},
+        {"REG_DWORD", mr::kTypeDword},
+        {"REG_DWORD_LITTLE_ENDIAN", mr::kTypeDword},
+        {"REG_DWORD_BIG_ENDIAN", mr::kTypeDwordBigEndian},
+        {"REG_QWORD", mr::kTypeQword},
+        {"REG_BINARY", mr::kTypeBinary},
+        {"REG_NONE", mr::kTypeNone}};
+    const std::string folded = Lower(name);
+    for (const auto& [typeName, code] : kTypes)
+        if (Lower(typeName) == folded) return code;
+    return std::nullopt;
+}
+
 std::string HexDigits(const mr::Bytes& data) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
@@ -216,8 +287,15 @@ std::string HexDigits(const mr::Bytes& data) {
     return text;
 }
 
+// How query shows values: /z adds the type number, /se joins the strings of
+// a REG_MULTI_SZ.
+struct ShowRules {
+    bool typeNumbers = false;
+    std::string separator = "\\0";
+};
+
 // The data column of a query line.
-std::string DataText(const mr::RegistryValue& value) {
+std::string DataText(const mr::RegistryValue& value, const ShowRules& show) {
     const mr::Bytes& data = value.data;
     const auto text = [&](size_t from, size_t to) { return std::string(data.begin() + from, data.begin() + to); };
     switch (value.type) {
@@ -227,28 +305,25 @@ std::string DataText(const mr::RegistryValue& value) {
             while (end < data.size() && data[end] != 0) ++end;
             return text(0, end);
         }
-        case mr::kTypeMultiString: {  // the strings joined by \0
+        case mr::kTypeMultiString: {  // the strings joined by the separator
             std::string joined;
             size_t start = 0;
             for (size_t i = 0; i <= data.size(); ++i) {
                 if (i < data.size() && data[i] != 0) continue;
                 if (i == start) break;  // the empty string that ends the list
-                if (!joined.empty()) joined += "\\0";
+                if (!joined.empty()) joined += show.separator;
                 joined += text(start, i);
                 start = i + 1;
             }
             return joined;
         }
         case mr::kTypeDword:
-        case mr::kTypeDwordBigEndian:
+        case mr::kTypeDwordBigEndian:  // reg add stores its number little-endian, as for REG_DWORD
         case mr::kTypeQword: {
             const size_t size = value.type == mr::kTypeQword ? 8 : 4;
             if (data.size() != size) break;
             uint64_t number = 0;
-            for (size_t i = 0; i < size; ++i) {
-                const size_t index = value.type == mr::kTypeDwordBigEndian ? i : size - 1 - i;
-                number = (number << 8) | data[index];
-            }
+            for (size_t i = 0; i < size; ++i) number = (number << 8) | data[size - 1 - i];
             char digits[24];
             std::snprintf(digits, sizeof digits, "0x%llx", static_cast<unsigned long long>(number));
             return digits;
@@ -279,27 +354,30 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
-void PrintValue(const mr::RegistryValue& value) {
-    std::cout << "    " << Printable(ShownName(value.name)) << "    " << TypeName(value.type) << "    " << Printable(DataText(value))
-              << '\n';
+void PrintValue(const mr::RegistryValue& value, const ShowRules& show) {
+    std::string type = TypeName(value.type);
+    if (show.typeNumbers) type += " (" + std::to_string(value.type) + ")";
+    std::cout << "    " << Printable(ShownName(value.name)) << "    " << type << "    "
+              << Printable(DataText(value, show)) << '\n';
 }
 
 // Prints the key (and with recurse its subkeys) as reg query does; returns
 // the number of values printed. Without recurse a key without values shows
-// only its subkeys, as Windows lists them.
+// only its subkeys, as Windows lists them; with recurse a key without values
+// has no block of its own.
 size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::optional<std::string>& only,
-                bool recurse) {
+                bool recurse, const ShowRules& show) {
     size_t printed = 0;
     const mr::RegistryValue* single = only ? key.FindValue(*only) : nullptr;
-    if (recurse ? (!only || single != nullptr) : (only || !key.Values().empty())) {
+    if (only ? (single != nullptr || !recurse) : !key.Values().empty()) {
         std::cout << Printable(path) << '\n';
         if (single != nullptr) {
-            PrintValue(*single);
+            PrintValue(*single, show);
             ++printed;
         } else if (only) {  // /ve on a key without a default value
             std::cout << "    (Default)    REG_SZ    (value not set)\n";
         } else {
-            for (const mr::RegistryValue& value : key.Values()) PrintValue(value), ++printed;
+            for (const mr::RegistryValue& value : key.Values()) PrintValue(value, show), ++printed;
         }
         std::cout << '\n';
     }
@@ -307,11 +385,82 @@ size_t PrintKey(const mr::RegistryKey& key, const std::string& path, const std::
     for (const auto& [folded, child] : key.Subkeys()) {
         const std::string childPath = path + '\\' + child->Name();
         if (recurse)
-            printed += PrintKey(*child, childPath, only, true);
+            printed += PrintKey(*child, childPath, only, true, show);
         else
             std::cout << Printable(childPath) << '\n';
     }
     return printed;
+}
+
+// What reg query /f looks for, and where.
+struct Search {
+    std::string pattern;  // "*" matches everything
+    bool keys = false, valueNames = false, data = false;
+    bool caseSensitive = false, exact = false;
+    std::vector<uint32_t> types;  // empty: every type
+
+    bool Matches(std::string_view text) const {
+        if (pattern == "*") return true;
+        const std::string haystack = caseSensitive ? std::string(text) : Lower(text);
+        const std::string needle = caseSensitive ? pattern : Lower(pattern);
+        return exact ? haystack == needle : haystack.find(needle) != std::string::npos;
+    }
+    bool Matches(const mr::RegistryValue& value, const ShowRules& show) const {
+        if (!types.empty() && std::find(types.begin(), types.end(), value.type) == types.end()) return false;
+        return (valueNames && Matches(value.name)) || (data && Matches(DataText(value, show)));
+    }
+};
+
+// /f DATA with /k, /v, /d (none of them: all three; with /t only values
+// are looked at unless /k asks for key names), /c, /e and /t.
+Search SearchOf(const Options& options) {
+    Search search;
+    search.pattern = options.pattern.value_or("*");
+    const bool chosen = options.searchKeys || options.searchValueNames || options.searchData;
+    search.keys = options.searchKeys || (!chosen && !options.type);
+    search.valueNames = options.searchValueNames || !chosen;
+    search.data = options.searchData || !chosen;
+    search.caseSensitive = options.caseSensitive;
+    search.exact = options.exact;
+    if (options.type) {
+        std::string_view list = *options.type;
+        for (;;) {
+            const size_t comma = list.find(',');
+            const auto code = TypeCode(list.substr(0, comma));
+            if (!code) throw SyntaxError{"query"};
+            search.types.push_back(*code);
+            if (comma == std::string_view::npos) break;
+            list.remove_prefix(comma + 1);
+        }
+    }
+    return search;
+}
+
+// Searches the key's values and everything below it, printing as reg query
+// /f does: a key whose name matches as its own line, the matching values of
+// a key below its path and then a blank line. Returns the matches. The
+// subkeys are walked with a stack of their own, so the tree's depth never
+// reaches the call stack.
+size_t PrintSearch(const mr::RegistryKey& top, const std::string& topPath, const Search& search,
+                   const ShowRules& show) {
+    size_t matches = 0;
+    std::vector<std::pair<const mr::RegistryKey*, std::string>> pending{{&top, topPath}};
+    while (!pending.empty()) {
+        auto [key, path] = std::move(pending.back());
+        pending.pop_back();
+        const bool nameMatches = key != &top && search.keys && search.Matches(key->Name());
+        std::vector<const mr::RegistryValue*> found;
+        for (const mr::RegistryValue& value : key->Values())
+            if (search.Matches(value, show)) found.push_back(&value);
+        if (nameMatches || !found.empty()) std::cout << Printable(path) << '\n';
+        for (const mr::RegistryValue* value : found) PrintValue(*value, show);
+        if (!found.empty()) std::cout << '\n';
+        matches += (nameMatches ? 1 : 0) + found.size();
+        const auto& subkeys = key->Subkeys();
+        for (auto child = subkeys.rbegin(); child != subkeys.rend(); ++child)
+            pending.emplace_back(child->second.get(), path + '\\' + child->second->Name());
+    }
+    return matches;
 }
 
 const mr::RegistryTree& ReadTree(const mr::RegistrySnapshot& snapshot) {
@@ -320,8 +469,16 @@ const mr::RegistryTree& ReadTree(const mr::RegistrySnapshot& snapshot) {
     return snapshot.content->tree;
 }
 
+// reg query ends a search with its count; finding nothing is a failure.
+int EndOfSearch(size_t matches) {
+    std::cout << "End of search: " << matches << " match(es) found.\n";
+    return matches == 0 ? 1 : 0;
+}
+
 int Query(const Options& options) {
     const auto components = KeyComponents("query", options.positionals[0]);
+    const bool searching = options.pattern || options.type;
+    const std::optional<Search> search = searching ? std::optional(SearchOf(options)) : std::nullopt;
     const mr::RegistrySnapshot snapshot = mr::ReadRegistry(machine::EnsureMachineFolder());
     const mr::RegistryTree& tree = ReadTree(snapshot);
     const mr::RegistryKey* key = tree.FindKey(components);
@@ -331,12 +488,14 @@ int Query(const Options& options) {
         std::cerr << kNotFound << '\n';
         return 1;
     }
+    ShowRules show;
+    show.typeNumbers = options.typeNumbers;
+    if (options.separator) show.separator = *options.separator;
     std::cout << '\n';
-    const size_t printed = PrintKey(*key, DisplayPath(tree, components), options.valueName, options.recurse);
-    if (options.valueName && options.recurse) {
-        std::cout << "End of search: " << printed << " match(es) found.\n";
-        if (printed == 0) return 1;
-    }
+    const std::string path = DisplayPath(tree, components);
+    if (search) return EndOfSearch(PrintSearch(*key, path, *search, show));
+    const size_t printed = PrintKey(*key, path, options.valueName, options.recurse, show);
+    if (options.valueName && options.recurse) return EndOfSearch(printed);
     return 0;
 }
 
@@ -352,6 +511,17 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (ec != std::errc() || end != text.data() + text.size() || value > max) return std::nullopt;
     return value;
+}
+
+// REG_QWORD's /d: a number as ParseNumber reads it, or a minus sign and one,
+// stored in two's complement as Windows stores it (-1: eight bytes of ff).
+std::optional<uint64_t> ParseQword(std::string_view text) {
+    if (!text.starts_with('-')) return ParseNumber(text, UINT64_MAX);
+    text.remove_prefix(1);
+    if (text.empty() || text.starts_with('-')) return std::nullopt;
+    const auto magnitude = ParseNumber(text, UINT64_MAX);
+    if (!magnitude) return std::nullopt;
+    return 0 - *magnitude;
 }
 
 int HexDigitValue(char c) {
@@ -385,10 +555,12 @@ mr::Bytes LittleEndian(uint64_t number, size_t size) {
 
 // The strings of /d split at the separator (one character, or \0 when none is
 // given), each ended by a NUL, and the NUL that ends the list. An empty string
-// inside the list cannot be stored.
+// inside the list cannot be stored; /d holding only the separator is one
+// empty string, as Windows stores it (00 00).
 std::optional<mr::Bytes> MultiStringData(const std::string& data, const std::optional<std::string>& separator) {
     const std::string split = separator.value_or("\\0");
     if (separator && separator->size() != 1) return std::nullopt;
+    if (data == split) return mr::Bytes{0, 0};
     mr::Bytes bytes;
     size_t start = 0;
     while (start < data.size()) {
@@ -405,40 +577,41 @@ std::optional<mr::Bytes> MultiStringData(const std::string& data, const std::opt
 
 // The type code and bytes of reg add's /t and /d.
 std::pair<uint32_t, mr::Bytes> AddData(const Options& options) {
-    const std::string type = [&] {
-        std::string text = options.type.value_or("REG_SZ");
-        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return text;
-    }();
+    const auto type = TypeCode(options.type.value_or("REG_SZ"));
+    if (!type) throw SyntaxError{"add"};
     const std::string data = options.data.value_or("");
-    if (options.separator && type != "REG_MULTI_SZ") throw SyntaxError{"add"};
-    if (type == "REG_SZ") return {mr::kTypeString, mr::StringBytes(data)};
-    if (type == "REG_EXPAND_SZ") return {mr::kTypeExpandString, mr::StringBytes(data)};
-    if (type == "REG_NONE") {  // the text in UTF-16LE with its terminator, as Windows stores it
-        mr::Bytes wide;
-        for (char c : mr::StringBytes(data)) wide.insert(wide.end(), {static_cast<uint8_t>(c), 0});
-        return {mr::kTypeNone, std::move(wide)};
+    if (options.separator && *type != mr::kTypeMultiString) throw SyntaxError{"add"};
+    switch (*type) {
+        case mr::kTypeString:
+        case mr::kTypeExpandString:
+            return {*type, mr::StringBytes(data)};
+        case mr::kTypeNone: {  // the text in UTF-16LE with its terminator, as Windows stores it
+            mr::Bytes wide;
+            for (char c : mr::StringBytes(data)) wide.insert(wide.end(), {static_cast<uint8_t>(c), 0});
+            return {mr::kTypeNone, std::move(wide)};
+        }
+        case mr::kTypeDword:
+        case mr::kTypeDwordBigEndian: {  // both little-endian, as Windows' reg add stores them
+            const auto number = ParseNumber(data, UINT32_MAX);
+            if (!number) throw SyntaxError{"add"};
+            return {*type, LittleEndian(*number, 4)};
+        }
+        case mr::kTypeQword: {
+            const auto number = ParseQword(data);
+            if (!number) throw SyntaxError{"add"};
+            return {mr::kTypeQword, LittleEndian(*number, 8)};
+        }
+        case mr::kTypeBinary: {
+            auto bytes = ParseHexData(data);
+            if (!bytes) throw SyntaxError{"add"};
+            return {mr::kTypeBinary, std::move(*bytes)};
+        }
+        default: {  // REG_MULTI_SZ
+            auto bytes = MultiStringData(data, options.separator);
+            if (!bytes) throw SyntaxError{"add"};
+            return {mr::kTypeMultiString, std::move(*bytes)};
+        }
     }
-    if (type == "REG_DWORD" || type == "REG_DWORD_LITTLE_ENDIAN" || type == "REG_DWORD_BIG_ENDIAN" ||
-        type == "REG_QWORD") {
-        const bool qword = type == "REG_QWORD";
-        const auto number = ParseNumber(data, qword ? UINT64_MAX : UINT32_MAX);
-        if (!number) throw SyntaxError{"add"};
-        mr::Bytes bytes = LittleEndian(*number, qword ? 8 : 4);
-        if (type == "REG_DWORD_BIG_ENDIAN") return {mr::kTypeDwordBigEndian, {bytes.rbegin(), bytes.rend()}};
-        return {qword ? mr::kTypeQword : mr::kTypeDword, std::move(bytes)};
-    }
-    if (type == "REG_BINARY") {
-        auto bytes = ParseHexData(data);
-        if (!bytes) throw SyntaxError{"add"};
-        return {mr::kTypeBinary, std::move(*bytes)};
-    }
-    if (type == "REG_MULTI_SZ") {
-        auto bytes = MultiStringData(data, options.separator);
-        if (!bytes) throw SyntaxError{"add"};
-        return {mr::kTypeMultiString, std::move(*bytes)};
-    }
-    throw SyntaxError{"add"};
 }
 
 int Add(const Options& options) {

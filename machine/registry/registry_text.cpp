@@ -42,7 +42,6 @@ public:
     explicit LineReader(std::string_view text) : rest_(text) {}
     bool Next(std::string_view& line) {
         if (rest_.empty()) return false;
-        previous_ = rest_;
         const size_t end = rest_.find_first_of("\r\n");
         line = rest_.substr(0, end);
         if (end == std::string_view::npos) {
@@ -54,26 +53,29 @@ public:
         ++number_;
         return true;
     }
-    // Gives the line Next returned last once more.
-    void Unread() {
-        rest_ = previous_;
-        --number_;
-    }
     size_t Number() const { return number_; }
 
 private:
     std::string_view rest_;
-    std::string_view previous_;
     size_t number_ = 0;
 };
 
 using ParseError = std::string;  // why a line was refused
 
+// How the lines of a file are read.
+struct ReadRules {
+    bool version5 = false;  // hex(1), hex(2) and hex(7) data is UTF-16LE; \n and \r are escapes
+    bool exact = false;     // the registry's own file: bytes as written, no terminator added
+};
+
 // Reads a quoted string from the start of text (which begins with the opening
 // quote) and advances text past the closing quote. \\ and \" stand for
-// themselves, \n, \r and \0 for LF, CR and NUL; before any other character the
-// backslash is dropped, as the registry editor does.
-std::optional<std::string> ReadQuoted(std::string_view& text, ParseError& error) {
+// themselves; \n and \r for LF and CR in version 5 files and the registry's own
+// file (which writes line breaks in names so), while a REGEDIT4 file refuses
+// them; \0 is refused everywhere, as the registry editor knows no such escape.
+// Before any other character the backslash is dropped, as the registry editor
+// does.
+std::optional<std::string> ReadQuoted(std::string_view& text, const ReadRules& rules, ParseError& error) {
     std::string out;
     for (size_t i = 1; i < text.size(); ++i) {
         char c = text[i];
@@ -84,9 +86,12 @@ std::optional<std::string> ReadQuoted(std::string_view& text, ParseError& error)
         if (c == '\\') {
             if (++i == text.size()) break;
             c = text[i];
+            if (c == '0' || ((c == 'n' || c == 'r') && !rules.version5 && !rules.exact)) {
+                error = "\\" + std::string(1, c) + " is not an escape this file form knows";
+                return std::nullopt;
+            }
             if (c == 'n') c = '\n';
             else if (c == 'r') c = '\r';
-            else if (c == '0') c = '\0';
         }
         out += c;
     }
@@ -115,13 +120,15 @@ enum class HexSegmentEnd { Complete, Continued, Invalid };
 
 // Reads "4b, 00,de" from one line into bytes: blanks may come before a byte,
 // a comma must follow it directly. A backslash where a byte would be continues
-// the data on the next line (the rest of this line is ignored); a comment or
-// the line's end completes it.
+// the data on the next line; only blanks and a ; comment may follow it (a
+// second backslash or a # makes the data invalid). A comment or the line's
+// end completes the data.
 HexSegmentEnd ReadHexSegment(std::string_view text, Bytes& bytes) {
     for (;;) {
         text = SkipBlanks(text);
         if (text.empty() || text.front() == ';') return HexSegmentEnd::Complete;
-        if (text.front() == '\\') return HexSegmentEnd::Continued;
+        if (text.front() == '\\')
+            return IsEndOfLine(text.substr(1)) ? HexSegmentEnd::Continued : HexSegmentEnd::Invalid;
         size_t digits = 0;
         while (digits < text.size() && IsHexDigit(text[digits])) ++digits;
         const auto value = ParseHexNumber(text.substr(0, digits), digits);
@@ -136,29 +143,43 @@ HexSegmentEnd ReadHexSegment(std::string_view text, Bytes& bytes) {
     }
 }
 
+// A line that continued hex data took in although it is a line of its own.
+struct SwallowedLine {
+    size_t number = 0;     // 0: none
+    bool keyLine = false;  // a [KEY] line: the key is not created
+};
+
 // Hex bytes starting on this line and going on over lines continued with a
-// backslash. A continuation line may be a comment; a blank one, or one not
-// starting with a hex digit, drops the value and is then read as a line of its
-// own. The end of the text ends the data.
-std::optional<Bytes> ReadHexData(std::string_view text, LineReader& lines, ParseError& error) {
+// backslash. After a continuing backslash, blank lines and ; comment lines are
+// passed over; the next other line is always taken as more data: it must start
+// with a hex digit, and a # line, a value line or a key line makes the value
+// invalid (the key or value line is then not applied either: it is reported
+// in swallowed). The end of the text ends the data.
+std::optional<Bytes> ReadHexData(std::string_view text, LineReader& lines, ParseError& error,
+                                 SwallowedLine& swallowed) {
     Bytes bytes;
     for (;;) {
         const HexSegmentEnd end = ReadHexSegment(text, bytes);
         if (end == HexSegmentEnd::Complete) return bytes;
         if (end == HexSegmentEnd::Invalid) {
-            error = "hex data must be bytes of one or two hex digits, each followed directly by a comma";
+            error = "hex data must be bytes of one or two hex digits, each followed directly by a comma, "
+                    "and a continuing backslash only by blanks or a ; comment";
             return std::nullopt;
         }
         std::string_view next;
         do {
             if (!lines.Next(next)) return bytes;
             next = SkipBlanks(next);
-        } while (!next.empty() && (next.front() == ';' || next.front() == '#'));
-        if (next.empty() || !IsHexDigit(next.front())) {
-            lines.Unread();
-            error = "continued hex data is followed by a line " +
-                    std::string(next.empty() ? "that is blank" : "that does not start with a hex digit") +
-                    "; the value is dropped";
+        } while (next.empty() || next.front() == ';');
+        if (next.front() == '[' || next.front() == '"' || next.front() == '@') {
+            swallowed = {lines.Number(), next.front() == '['};
+            error = "continued hex data runs into the " + std::string(swallowed.keyLine ? "key" : "value") +
+                    " line " + std::to_string(lines.Number()) + "; neither is applied";
+            return std::nullopt;
+        }
+        if (!IsHexDigit(next.front())) {
+            error = next.front() == '#' ? "a # line inside continued hex data (# is no comment there)"
+                                        : "continued hex data goes on with a line that does not start with a hex digit";
             return std::nullopt;
         }
         text = next;
@@ -179,12 +200,6 @@ std::optional<Bytes> NarrowUtf16(const Bytes& wide) {
 
 bool IsTextType(uint32_t type) { return type == kTypeString || type == kTypeExpandString || type == kTypeMultiString; }
 
-// How the lines of a file are read.
-struct ReadRules {
-    bool version5 = false;  // hex(1), hex(2) and hex(7) data is UTF-16LE
-    bool exact = false;     // the registry's own file: bytes as written, no terminator added
-};
-
 struct ParsedData {
     bool deletes = false;  // "name"=-
     uint32_t type = kTypeNone;
@@ -193,7 +208,7 @@ struct ParsedData {
 
 // The data after "name"=, reading continuation lines as needed.
 std::optional<ParsedData> ReadValueData(std::string_view text, LineReader& lines, const ReadRules& rules,
-                                        ParseError& error) {
+                                        ParseError& error, SwallowedLine& swallowed) {
     ParsedData parsed;
     text = SkipBlanks(text);
     if (!text.empty() && text.front() == '-' && IsEndOfLine(text.substr(1))) {
@@ -201,7 +216,7 @@ std::optional<ParsedData> ReadValueData(std::string_view text, LineReader& lines
         return parsed;
     }
     if (!text.empty() && text.front() == '"') {
-        auto content = ReadQuoted(text, error);
+        auto content = ReadQuoted(text, rules, error);
         if (!content) return std::nullopt;
         if (!IsEndOfLine(text)) {
             error = "text after the closing quote";
@@ -237,7 +252,7 @@ std::optional<ParsedData> ReadValueData(std::string_view text, LineReader& lines
         error = "value data is none of \"text\", dword:, hex:, hex(N): or -";
         return std::nullopt;
     }
-    auto bytes = ReadHexData(text, lines, error);
+    auto bytes = ReadHexData(text, lines, error, swallowed);
     if (!bytes) return std::nullopt;
     if (rules.version5 && IsTextType(parsed.type)) {
         bytes = NarrowUtf16(*bytes);
@@ -296,6 +311,15 @@ public:
             else
                 ok = (error = "line is neither [KEY] nor \"name\"=data", false);
             if (!ok) problems_.push_back({number, error});
+            if (swallowed_.number != 0) {
+                problems_.push_back({swallowed_.number, "taken as hex data continued from line " +
+                                                            std::to_string(number) + "; not applied"});
+                if (swallowed_.keyLine) {  // the values below it must not land in the key before
+                    key_ = nullptr;
+                    keyLine_ = KeyLine::Refused;
+                }
+                swallowed_ = {};
+            }
         }
     }
 
@@ -330,7 +354,7 @@ private:
         if (line.front() == '@') {
             line.remove_prefix(1);
         } else {
-            auto quoted = ReadQuoted(line, error);
+            auto quoted = ReadQuoted(line, rules_, error);
             if (!quoted) return false;
             name = quoted->substr(0, quoted->find('\0'));  // a name ends at a NUL, as a C string does
         }
@@ -339,7 +363,7 @@ private:
             error = "value name not followed by =";
             return false;
         }
-        auto parsed = ReadValueData(line.substr(1), lines, rules_, error);
+        auto parsed = ReadValueData(line.substr(1), lines, rules_, error, swallowed_);
         if (!parsed) return false;
         if (key_ == nullptr) {
             error = keyLine_ == KeyLine::None      ? "value before any [KEY] line"
@@ -360,6 +384,7 @@ private:
     ReadRules rules_;
     RegistryKey* key_ = nullptr;  // the key the value lines go to
     KeyLine keyLine_ = KeyLine::None;
+    SwallowedLine swallowed_;  // a key or value line the last value's hex data took in
     std::vector<ParseProblem> problems_;
 };
 

@@ -37,8 +37,9 @@ struct ImportOutcome {
 // Applies a .reg file's text to the tree as the registry editor imports it:
 // creates each [KEY], removes each [-KEY] with all below it, sets each
 // "name"=data, deletes each "name"=-. A line that cannot be read is skipped
-// (with the value it starts) and reported; everything else is applied.
-// hex(2) and hex(7) data without its terminating NUL gets one.
+// (with the value it starts) and reported; everything else is applied. A line
+// that continued hex data takes in is data, never a key or value line of its
+// own. hex(2) and hex(7) data without its terminating NUL gets one.
 ImportOutcome ImportRegistryText(std::string_view text, RegistryTree& tree);
 
 // Reads the registry's own file (registry.reg) into the tree: the same lines,

@@ -138,8 +138,17 @@ TEST_F(RegCommandTest, AddStoresEachTypeAsWindowsStoresIt) {
         {{"/v", "q", "/t", "REG_QWORD", "/d", "0x100000000"}, "    q    REG_QWORD    0x100000000",
          "\"q\"=hex(b):00,00,00,00,01,00,00,00"},
         {{"/v", "le", "/t", "reg_dword_little_endian", "/d", "16"}, "    le    REG_DWORD    0x10", "\"le\"=dword:00000010"},
-        {{"/v", "be", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "0x12345678"}, "    be    REG_DWORD_BIG_ENDIAN    0x12345678",
-         "\"be\"=hex(5):12,34,56,78"},
+        // Windows stores the number of a REG_DWORD_BIG_ENDIAN little-endian as well.
+        {{"/v", "be", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "456"}, "    be    REG_DWORD_BIG_ENDIAN    0x1c8",
+         "\"be\"=hex(5):c8,01,00,00"},
+        {{"/v", "minus", "/t", "REG_QWORD", "/d", "-1"}, "    minus    REG_QWORD    0xffffffffffffffff",
+         "\"minus\"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff"},
+        {{"/v", "minus2", "/t", "REG_QWORD", "/d", "-0x2"}, "    minus2    REG_QWORD    0xfffffffffffffffe",
+         "\"minus2\"=hex(b):fe,ff,ff,ff,ff,ff,ff,ff"},
+        // The separator alone is one empty list.
+        {{"/v", "none", "/t", "REG_MULTI_SZ", "/d", "\\0"}, "    none    REG_MULTI_SZ    ", "\"none\"=hex(7):00,00"},
+        {{"/v", "none2", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "#"}, "    none2    REG_MULTI_SZ    ",
+         "\"none2\"=hex(7):00,00"},
         {{"/v", "zero", "/t", "REG_DWORD"}, "    zero    REG_DWORD    0x0", "\"zero\"=dword:00000000"},
         // REG_NONE /d is text, stored as Windows stores it: UTF-16LE with its terminator.
         {{"/v", "n", "/t", "REG_NONE", "/d", "ab"}, "    n    REG_NONE    610062000000", "\"n\"=hex(0):61,00,62,00,00,00"},
@@ -166,6 +175,10 @@ TEST_F(RegCommandTest, AddStoresEachTypeAsWindowsStoresIt) {
              {"/t", "REG_DWORD", "/d", "-1"},
              {"/t", "REG_DWORD", "/d", "4294967296"},
              {"/t", "REG_QWORD", "/d", "18446744073709551616"},
+             {"/t", "REG_QWORD", "/d", "-18446744073709551616"},
+             {"/t", "REG_QWORD", "/d", "--1"},
+             {"/t", "REG_QWORD", "/d", "-"},
+             {"/t", "REG_MULTI_SZ", "/d", "\\0\\0"},
              {"/t", "REG_BINARY", "/d", "xy"},
              {"/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"},
              {"/t", "REG_MULTI_SZ", "/d", "\\0a"},
@@ -392,7 +405,7 @@ TEST_F(RegCommandTest, QueryShowsControlCharactersHarmlessly) {
     ASSERT_EQ(Brontar({"reg", "add", "HKCU\\T\\a\x1b[2Jb", "/v", "n\x07", "/d", "x\x1b]0;t\x07y\xc2\x9b", "/f"}).status, 0);
     const Outcome query = Brontar({"reg", "query", "HKCU\\T", "/s"});
     EXPECT_EQ(query.status, 0);
-    EXPECT_EQ(query.out, "\nHKEY_CURRENT_USER\\T\n\nHKEY_CURRENT_USER\\T\\a?[2Jb\n    n?    REG_SZ    x?]0;t?y?\n\n");
+    EXPECT_EQ(query.out, "\nHKEY_CURRENT_USER\\T\\a?[2Jb\n    n?    REG_SZ    x?]0;t?y?\n\n");
     EXPECT_NE(Registry().find("[HKEY_CURRENT_USER\\T\\a\x1b[2Jb]\r\n\"n\x07\"=\"x\x1b]0;t\x07y\xc2\x9b\"\r\n"),
               std::string::npos);
 }
@@ -495,6 +508,199 @@ TEST_F(RegCommandTest, EveryCommandRefusesOddFiles) {
     }
     ::unsetenv("BRONTAR_DISPLAY");
     ::unsetenv("BRONTAR_INPUT");
+}
+
+// reg query /s gives a key without values no block of its own, at any depth;
+// without /s such a key still lists its subkeys.
+TEST_F(RegCommandTest, RecursiveQuerySkipsKeysWithoutValues) {
+    Add({{"HKCU\\E\\A", "/v", "a", "/d", "1"}, {"HKCU\\E\\B\\C", "/v", "c", "/d", "2"}, {"HKCU\\E\\B\\C", "/v", "a", "/d", "3"}});
+    ASSERT_EQ(Brontar({"reg", "add", "HKCU\\E\\Empty\\Leaf", "/ve", "/d", "x", "/f"}).status, 0);
+    ASSERT_EQ(Brontar({"reg", "delete", "HKCU\\E\\Empty\\Leaf", "/va", "/f"}).status, 0);
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"HKCU\\E", "/s"},
+              "\nHKEY_CURRENT_USER\\E\\A\n    a    REG_SZ    1\n\n"
+              "HKEY_CURRENT_USER\\E\\B\\C\n    c    REG_SZ    2\n    a    REG_SZ    3\n\n",
+              0},
+             {{"HKCU\\E\\Empty", "/s"}, "\n", 0},
+             {{"HKCU\\E"}, "\nHKEY_CURRENT_USER\\E\\A\nHKEY_CURRENT_USER\\E\\B\nHKEY_CURRENT_USER\\E\\Empty\n", 0},
+             {{"HKCU\\E", "/v", "a", "/s"},
+              "\nHKEY_CURRENT_USER\\E\\A\n    a    REG_SZ    1\n\nHKEY_CURRENT_USER\\E\\B\\C\n    a    REG_SZ    3\n\n"
+              "End of search: 2 match(es) found.\n",
+              0},
+             {{"HKCU\\E\\Empty", "/v", "a", "/s"}, "\nEnd of search: 0 match(es) found.\n", 1},
+         }) {
+        std::vector<std::string> args = {"reg", "query"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome run = Brontar(args);
+        EXPECT_EQ(run.out, c.out) << c.args[0] << " " << c.args.back();
+        EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args.back();
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+// One .reg file case: its lines after a fresh [HKEY_CURRENT_USER\T] (the
+// first of them is line 5), what registry.reg then holds for T, and what
+// standard error says ("line N: why" for each skipped line).
+struct ImportCase {
+    std::string header;
+    std::string lines;
+    std::string stored;               // T's section in registry.reg, values only
+    std::vector<std::string> errors;  // after "skipped: FILE "
+};
+
+class RegImportTest : public RegCommandTest {
+protected:
+    void Expect(const std::vector<ImportCase>& cases) {
+        for (const ImportCase& c : cases) {
+            const std::string text = c.header + "\r\n\r\n[-HKEY_CURRENT_USER\\T]\r\n[HKEY_CURRENT_USER\\T]\r\n" + c.lines;
+            const bool wide = c.header.starts_with("Windows");
+            const std::string file = File(wide ? "in5.reg" : "in4.reg", wide ? Utf16(text) : text);
+            const Outcome run = Brontar({"reg", "import", file});
+            EXPECT_EQ(run.status, 0) << c.lines;  // a file that was read succeeds, whatever it skipped
+            std::string err;
+            for (const std::string& error : c.errors) err += "skipped: " + file + " " + error + "\n";
+            EXPECT_EQ(run.err, err) << c.lines;
+            const std::string registry = Registry();
+            const std::string section = "[HKEY_CURRENT_USER\\T]\r\n";
+            const size_t start = registry.find(section);
+            ASSERT_NE(start, std::string::npos) << c.lines;
+            const size_t from = start + section.size();  // the values end at the blank line after them
+            EXPECT_EQ(registry.substr(from, registry.find("\r\n\r\n", from - 2) + 2 - from), c.stored) << c.lines;
+            EXPECT_EQ(registry.find("HKEY_CURRENT_USER\\T\\"), std::string::npos) << c.lines;  // no key below T
+        }
+    }
+};
+
+const std::string kRegedit4 = "REGEDIT4";
+const std::string kVersion5 = "Windows Registry Editor Version 5.00";
+const std::string kSwallowed = "taken as hex data continued from line 5; not applied";
+
+TEST_F(RegImportTest, ContinuedHexDataSkipsBlankAndCommentLinesAndSwallowsTheNextLine) {
+    const std::string intoKey = "line 5: continued hex data runs into the key line 6; neither is applied";
+    const std::string intoValue = "line 5: continued hex data runs into the value line 6; neither is applied";
+    const std::string badHex = "line 5: hex data must be bytes of one or two hex digits, each followed directly by a "
+                               "comma, and a continuing backslash only by blanks or a ; comment";
+    Expect({
+        {kRegedit4, "\"v\"=hex:11,\\\r\n\r\n \t \r\n  22\r\n", "\"v\"=hex:11,22\r\n", {}},
+        {kRegedit4, "\"v\"=hex(2):41,\\ ;note\r\n; a comment line\r\n  42\r\n", "\"v\"=hex(2):41,42,00\r\n", {}},
+        {kRegedit4, "\"v\"=hex(0):01,\\\r\n\r\n", "\"v\"=hex(0):01\r\n", {}},  // the file ends the data
+        {kVersion5, "\"v\"=hex(7):61,00,\\\r\n\r\n  00,00\r\n", "\"v\"=hex(7):61,00\r\n", {}},
+        {kVersion5, "\"v\"=hex(2):41,00,\\\r\n  \r\n  42,00\r\n", "\"v\"=hex(2):41,42,00\r\n", {}},
+        // # is no comment inside continued data: the value is lost, the line after is a line of its own.
+        {kRegedit4, "\"v\"=hex:11,\\\r\n# note\r\n\"w\"=\"x\"\r\n", "\"w\"=\"x\"\r\n",
+         {"line 5: a # line inside continued hex data (# is no comment there)"}},
+        {kRegedit4, "\"v\"=hex:11,\\#note\r\n\"w\"=\"x\"\r\n", "\"w\"=\"x\"\r\n", {badHex}},
+        {kRegedit4, "\"v\"=hex:5c,\\\\\r\n\"w\"=\"x\"\r\n", "\"w\"=\"x\"\r\n", {badHex}},
+        {kVersion5, "\"v\"=hex:5c,\\\\\r\n", "", {badHex}},
+        // A value, default value or key line after the backslash: neither is applied.
+        {kRegedit4, "\"v\"=hex(7):61,00,\\\r\n\"w\"=\"x\"\r\n\"y\"=\"z\"\r\n", "\"y\"=\"z\"\r\n",
+         {intoValue, "line 6: " + kSwallowed}},
+        {kVersion5, "\"v\"=hex:11,\\\r\n\r\n@=\"d\"\r\n", "", {"line 5: continued hex data runs into the value line 7; "
+                                                              "neither is applied", "line 7: " + kSwallowed}},
+        {kRegedit4, "\"v\"=hex:11,\\\r\n[HKEY_CURRENT_USER\\T\\New]\r\n\"w\"=\"x\"\r\n", "",
+         {intoKey, "line 6: " + kSwallowed, "line 7: value below a key line that was skipped"}},
+        {kRegedit4, "\"v\"=hex:11,\\\r\n,22\r\n", "",
+         {"line 5: continued hex data goes on with a line that does not start with a hex digit"}},
+    });
+}
+
+TEST_F(RegImportTest, QuotedStringsKnowOnlyTheEscapesOfTheirFileForm) {
+    const std::string noEscape = "line 5: \\0 is not an escape this file form knows";
+    Expect({
+        {kRegedit4, "\"v\"=\"a\\0b\"\r\n\"w\"=\"x\"\r\n", "\"w\"=\"x\"\r\n", {noEscape}},
+        {kVersion5, "\"v\"=\"a\\0b\"\r\n", "", {noEscape}},
+        {kRegedit4, "\"a\\0b\"=\"x\"\r\n", "", {noEscape}},
+        {kRegedit4, "\"v\"=\"a\\\\0\\\"\"\r\n", "\"v\"=\"a\\\\0\\\"\"\r\n", {}},
+        {kVersion5, "\"v\"=\"a\\\\b\\\"c\"\r\n", "\"v\"=\"a\\\\b\\\"c\"\r\n", {}},
+        {kRegedit4, "\"v\"=\"a\\nb\"\r\n", "", {"line 5: \\n is not an escape this file form knows"}},
+        {kRegedit4, "\"v\\r\"=\"x\"\r\n", "", {"line 5: \\r is not an escape this file form knows"}},
+        {kVersion5, "\"v\"=\"a\\nb\\rc\"\r\n", "\"v\"=hex(1):61,0a,62,0d,63,00\r\n", {}},
+        {kVersion5, "\"line\\nbreak\"=\"x\"\r\n", "\"line\\nbreak\"=\"x\"\r\n", {}},
+    });
+}
+
+// reg query's search: what each switch finds and how it prints.
+TEST_F(RegCommandTest, QuerySearchFindsKeysValueNamesAndData) {
+    Add({{"HKCU\\S", "/v", "Path", "/d", "C:\\WINDOWS"},
+         {"HKCU\\S", "/v", "Size", "/t", "REG_DWORD", "/d", "75"},
+         {"HKCU\\S", "/v", "List", "/t", "REG_MULTI_SZ", "/d", "a\\0b"},
+         {"HKCU\\S\\Other", "/v", "Note", "/d", "my PATH here"},
+         {"HKCU\\S\\Other", "/v", "Bin", "/t", "REG_BINARY", "/d", "0A1B"},
+         {"HKCU\\S\\Other\\Deep", "/v", "Exp", "/t", "REG_EXPAND_SZ", "/d", "%PATH%"}});
+    ASSERT_EQ(Brontar({"reg", "add", "HKCU\\S\\PathKey\\Below", "/v", "x", "/d", "1", "/f"}).status, 0);
+    const std::string s = "HKEY_CURRENT_USER\\S";
+    const std::string path = s + "\n    Path    REG_SZ    C:\\WINDOWS\n\n";
+    const std::string note = s + "\\Other\n    Note    REG_SZ    my PATH here\n\n";
+    const std::string exp = s + "\\Other\\Deep\n    Exp    REG_EXPAND_SZ    %PATH%\n\n";
+    const std::string pathKey = s + "\\PathKey\n";
+    const auto end = [](int n) { return "End of search: " + std::to_string(n) + " match(es) found.\n"; };
+    struct Case {
+        std::vector<std::string> args;  // after the key
+        std::string out;                // after the leading blank line
+        int status;
+    };
+    for (const Case& c : std::vector<Case>{
+             // Key names, value names and data, below the key at any depth.
+             {{"/f", "path"}, path + note + exp + pathKey + end(4), 0},
+             {{"/f", "path", "/s"}, path + note + exp + pathKey + end(4), 0},
+             {{"/f", "path", "/k"}, pathKey + end(1), 0},
+             {{"/f", "path", "/v"}, path + end(1), 0},
+             {{"/v", "/f", "path"}, path + end(1), 0},
+             {{"/f", "path", "/d"}, note + exp + end(2), 0},
+             {{"/f", "path", "/k", "/v"}, path + pathKey + end(2), 0},
+             {{"/f", "Path", "/c"}, path + pathKey + end(2), 0},
+             {{"/f", "path", "/c"}, end(0), 1},
+             {{"/f", "path", "/e"}, path + end(1), 0},
+             {{"/f", "%path%", "/e", "/d"}, exp + end(1), 0},
+             {{"/f", "0x4b", "/d"}, s + "\n    Size    REG_DWORD    0x4b\n\n" + end(1), 0},
+             {{"/f", "0a1b", "/d"}, s + "\\Other\n    Bin    REG_BINARY    0A1B\n\n" + end(1), 0},
+             {{"/f", "a,b", "/d", "/se", ","}, s + "\n    List    REG_MULTI_SZ    a,b\n\n" + end(1), 0},
+             {{"/f", "nothing"}, end(0), 1},
+             // /t alone lists the values of those types; key names only with /k.
+             {{"/t", "REG_DWORD"}, s + "\n    Size    REG_DWORD    0x4b\n\n" + end(1), 0},
+             {{"/t", "reg_dword,REG_BINARY", "/z"},
+              s + "\n    Size    REG_DWORD (4)    0x4b\n\n" + s + "\\Other\n    Bin    REG_BINARY (3)    0A1B\n\n" + end(2), 0},
+             {{"/f", "path", "/t", "REG_SZ"}, path + note + end(2), 0},
+             {{"/f", "path", "/t", "REG_SZ", "/k"}, pathKey + end(1), 0},
+             {{"/f", "*", "/t", "REG_MULTI_SZ", "/se", "#"}, s + "\n    List    REG_MULTI_SZ    a#b\n\n" + end(1), 0},
+             // /z and /se also shape a plain query.
+             {{"/v", "List", "/z", "/se", "+"}, s + "\n    List    REG_MULTI_SZ (7)    a+b\n\n", 0},
+         }) {
+        std::vector<std::string> args = {"reg", "query", "HKCU\\S"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome run = Brontar(args);
+        EXPECT_EQ(run.out, "\n" + c.out) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(run.err, "") << c.args[0] << " " << c.args[1];
+    }
+    // Switches that only shape a search, or that a search cannot take.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"/k"}, {"/d"}, {"/c"}, {"/e"}, {"/v"},
+             {"/f", "x", "/v", "Path"},
+             {"/f", "x", "/ve"},
+             {"/t", "REG_SZ", "/v", "Path"},
+             {"/f"},
+             {"/f", "x", "/f", "y"},
+             {"/f", "x", "/k", "/k"},
+             {"/t", "REG_FOO"},
+             {"/t", "REG_SZ,"},
+             {"/se", "ab"},
+             {"/se", ""}}) {
+        std::vector<std::string> full = {"reg", "query", "HKCU\\S"};
+        full.insert(full.end(), args.begin(), args.end());
+        const Outcome run = Brontar(full);
+        EXPECT_EQ(run.status, 1) << args[0] << " " << args.back();
+        EXPECT_EQ(run.out, "") << args[0] << " " << args.back();
+        EXPECT_EQ(run.err.rfind("ERROR: Invalid syntax.\n", 0), 0u) << args[0] << " " << args.back() << run.err;
+    }
+    const Outcome missing = Brontar({"reg", "query", "HKCU\\Nowhere", "/f", "x"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, kNotFound);
 }
 
 }  // namespace

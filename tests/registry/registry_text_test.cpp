@@ -249,12 +249,12 @@ TEST(RegistryImport, ContinuedHexDataAsWindowsReadsIt) {
         {"\"v\"=hex:11,22,\\\r\n  ; a comment line\r\n  33", 3, B({0x11, 0x22, 0x33})},
         {"\"v\"=hex:11,22,\\", 3, B({0x11, 0x22})},            // the file's very last character
         {"\"v\"=hex:11,22,\\\r\n,33", {}, {}},                   // continuation starting with a comma
-        {"\"v\"=hex:11,22,\\\r\n\r\n  33", {}, {}},              // blank line inside
+        {"\"v\"=hex:11,22,\\\r\n\r\n \t\r\n  33", 3, B({0x11, 0x22, 0x33})},  // blank lines are passed over
         {"\"v\"=hex:11,22,\\\r\n  \\\r\n  33", {}, {}},          // lone backslash inside
         {"\"v\"=hex:11,22\\\r\n  33", {}, {}},                   // backslash not after a comma
         {"\"v\"=hex:11,22,\\\r\n  33,;note\r\n  44", 3, B({0x11, 0x22, 0x33})},  // "  44" is a stray line
-        // The line that ends a continuation is read as a line of its own.
-        {"\"w\"=hex:11,\\\r\n\"v\"=\"x\"", 1, B({'x', 0})},
+        // The line after a continuation is always more data: a value line there is lost with it.
+        {"\"w\"=hex:11,\\\r\n\"v\"=\"x\"", {}, {}},
     });
 }
 
@@ -285,18 +285,24 @@ TEST(RegistryImport, HexTypesKeepTheirNumberAndTextTypesGetTheirTerminator) {
 TEST(RegistryImport, NamesAndEscapesAsWindowsReadsThem) {
     ExpectImports("REGEDIT4", {
         {"\"v\"=\"a\\\\b\\\"c\"", 1, B({'a', '\\', 'b', '"', 'c', 0})},
-        {"\"v\"=\"a\\nb\\rc\"", 1, B({'a', '\n', 'b', '\r', 'c', 0})},
-        {"\"v\"=\"a\\0b\"", 1, B({'a', 0, 'b', 0})},
+        {"\"v\"=\"a\\nb\\rc\"", {}, {}},
+        {"\"v\"=\"a\\0b\"", {}, {}},
         {"\"v\"=\"\\q\"", 1, B({'q', 0})},
         {"\"a\\\"b\\\\c\"=\"x\"", 1, B({'x', 0}), "a\"b\\c"},
-        {"\"line\\nbreak\"=\"x\"", 1, B({'x', 0}), "line\nbreak"},
+        {"\"line\\nbreak\"=\"x\"", {}, {}, "line\nbreak"},
         {"\"tab\there\x01\"=\"x\"", 1, B({'x', 0}), "tab\there\x01"},
-        {"\"cut\\0off\"=\"x\"", 1, B({'x', 0}), "cut"},
+        {"\"cut\\0off\"=\"x\"", {}, {}, "cut"},
         {"\"@\"=\"x\"", 1, B({'x', 0}), "@"},
         // A name split over two lines is two unreadable lines.
         {"\"Wi\\\r\nne\"=\"x\"", {}, {}, "Wine"},
         {"\"Wi\r\nne\"=\"x\"", {}, {}, "Wi\nne"},
         {"\"v\"=\"open", {}, {}},
+    });
+    // A version 5 file knows \n and \r, but no \0 either.
+    ExpectImports("Windows Registry Editor Version 5.00", {
+        {"\"v\"=\"a\\nb\\rc\"", 1, B({'a', '\n', 'b', '\r', 'c', 0})},
+        {"\"line\\nbreak\"=\"x\"", 1, B({'x', 0}), "line\nbreak"},
+        {"\"v\"=\"a\\0b\"", {}, {}},
     });
 }
 
