@@ -86,6 +86,9 @@ int RunPanelCommand(const Arguments& args) {
         std::cerr << "brontar panel: no page to show\n";
         return 1;
     }
+    if (!scripted && outcome.sheetResult == 0 && platform::HeadlessWithNothingToPlay())
+        std::cerr << "brontar panel: nothing to play (no --script, no BRONTAR_INPUT), so the sheet closed as "
+                     "Cancel without any change\n";
     if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
     if (outcome.sheetResult < 0) {
         std::cerr << "brontar panel: the property sheet could not be shown\n";
