@@ -52,17 +52,30 @@ bool IsSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-// Why no display is reachable when none is named: the window library is
-// then not asked (its probe only prints messages nobody can act on). A
-// Wayland display is found by a path, or by name in XDG_RUNTIME_DIR.
-// SDL_VIDEODRIVER names the library's way itself, so it is asked then.
-std::optional<std::string> NoDisplayNamed() {
-    if (IsSet("DISPLAY") || IsSet("SDL_VIDEODRIVER")) return std::nullopt;
-    if (IsSet("WAYLAND_DISPLAY")) {
-        if (std::getenv("WAYLAND_DISPLAY")[0] == '/' || IsSet("XDG_RUNTIME_DIR")) return std::nullopt;
-        return "DISPLAY is not set, and WAYLAND_DISPLAY cannot be found without XDG_RUNTIME_DIR";
-    }
-    return "DISPLAY and WAYLAND_DISPLAY are not set";
+// The displays the environment names, as the window library's drivers and
+// as the user wrote them. A Wayland display is found by a path, or by name
+// in XDG_RUNTIME_DIR. Only these are tried: the library's probe of displays
+// nobody named prints messages nobody can act on.
+struct NamedDisplays {
+    std::string drivers;  // "x11,wayland": the library tries them in this order
+    std::string names;    // "DISPLAY=:0 and WAYLAND_DISPLAY=wayland-0"
+    std::string missing;  // why there is none, when there is none
+};
+
+NamedDisplays FindNamedDisplays() {
+    NamedDisplays found;
+    const auto add = [&found](const char* driver, const char* variable) {
+        found.drivers += (found.drivers.empty() ? "" : ",") + std::string(driver);
+        found.names += (found.names.empty() ? "" : " and ") + std::string(variable) + "=" + std::getenv(variable);
+    };
+    if (IsSet("DISPLAY")) add("x11", "DISPLAY");
+    const bool waylandNamed = IsSet("WAYLAND_DISPLAY");
+    if (waylandNamed && (std::getenv("WAYLAND_DISPLAY")[0] == '/' || IsSet("XDG_RUNTIME_DIR")))
+        add("wayland", "WAYLAND_DISPLAY");
+    if (found.drivers.empty())
+        found.missing = waylandNamed ? "DISPLAY is not set, and WAYLAND_DISPLAY cannot be found without XDG_RUNTIME_DIR"
+                                     : "DISPLAY and WAYLAND_DISPLAY are not set";
+    return found;
 }
 
 // Starts the video system; false when it cannot run or runs without a real
@@ -88,9 +101,21 @@ DisplayDecision Decide() {
     if (choice == "headless") return DisplayDecision::HeadlessAsked;
     if (choice != "" && choice != "window")
         ReportProblem("BRONTAR_DISPLAY must be window or headless; choosing by the display");
-    std::optional<std::string> noDisplay = NoDisplayNamed();
-    if (!noDisplay && StartVideo()) return DisplayDecision::Window;
-    std::string reason = noDisplay.value_or("the display named by DISPLAY or WAYLAND_DISPLAY cannot be opened");
+    std::string reason;
+    if (IsSet("SDL_VIDEODRIVER")) {
+        // The user chose the library's way to a display.
+        if (StartVideo()) return DisplayDecision::Window;
+        reason = std::string("SDL_VIDEODRIVER=") + std::getenv("SDL_VIDEODRIVER") + " shows nothing here";
+    } else {
+        const NamedDisplays named = FindNamedDisplays();
+        if (!named.drivers.empty()) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, named.drivers.c_str());
+            if (StartVideo()) return DisplayDecision::Window;
+            reason = named.names + " cannot be opened";
+        } else {
+            reason = named.missing;
+        }
+    }
     if (choice == "window") reason += ", although BRONTAR_DISPLAY=window asks for one";
     SayToUser(HeadlessNotice(RunningProgramName(), reason));
     return DisplayDecision::HeadlessForWantOfDisplay;
