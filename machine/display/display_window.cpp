@@ -7,7 +7,6 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 
