@@ -25,6 +25,11 @@ void SetProgramDosPath(std::string_view dosPath);
 // first window is made.
 void IgnoreInputScript();
 
+// True when this process ran headless because no display was reachable (not
+// because BRONTAR_DISPLAY asked for it) and BRONTAR_INPUT had nothing for it
+// to play: nobody could act on its windows.
+bool HeadlessWithNothingToPlay();
+
 // The property sheet.
 
 // The sheet's Apply button and its tab control.

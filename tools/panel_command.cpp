@@ -24,7 +24,8 @@ void PrintPanelUsage(std::ostream& out) {
            "handlers (the Brontar 3D page after brontar setup). Where a display is\n"
            "reachable the sheet shows in a window and waits for the user; headless,\n"
            "it plays BRONTAR_INPUT (click X Y, key NAME, ...) and then closes as its\n"
-           "close button closes it. With a script, the script plays the user instead.\n\n"
+           "close button closes it (with nothing to play, at once: Cancel, no change).\n"
+           "With a script, the script plays the user instead.\n\n"
            "Script commands, one a line ('#' starts a comment line):\n"
            "  select ID TEXT   pick the item with that text in combo box ID\n"
            "  slide ID POS     drag trackbar ID to POS\n"
@@ -86,6 +87,9 @@ int RunPanelCommand(const Arguments& args) {
         std::cerr << "brontar panel: no page to show\n";
         return 1;
     }
+    if (!scripted && outcome.sheetResult == 0 && platform::HeadlessWithNothingToPlay())
+        std::cerr << "brontar panel: nothing to play (no --script, no BRONTAR_INPUT), so the sheet closed as "
+                     "Cancel without any change\n";
     if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
     if (outcome.sheetResult < 0) {
         std::cerr << "brontar panel: the property sheet could not be shown\n";

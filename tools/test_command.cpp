@@ -20,7 +20,10 @@ void PrintTestUsage(std::ostream& out) {
            "directory) with the command line /WxH, or /WxH /gamma for the gamma test,\n"
            "exactly as the settings page's test buttons do, and returns when it has\n"
            "ended. It shows the refresh rate stored for that mode. A failure to start\n"
-           "is the page's message box (in BRONTAR_LOG) and exit status 1.\n";
+           "is the page's message box (in BRONTAR_LOG) and exit status 1.\n\n"
+           "Keys: Q quits, R stops and restarts the animation, P draws one frame.\n"
+           "Headless, without BRONTAR_INPUT, the keys typed at the terminal reach it;\n"
+           "Ctrl+C interrupts it.\n";
 }
 
 // "800x600" into its two numbers, each from 1 to 65535.

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "machine/display/display_input.h"
+#include "machine/display/headless_notice.h"
+#include "machine/display/terminal_keys.h"
 
 namespace brontar::machine {
 
@@ -29,7 +31,7 @@ struct ShownWindow {
 
 struct WindowState {
     std::mutex mutex;
-    bool decided = false;
+    DisplayDecision decision = DisplayDecision::Undecided;
     bool wanted = false;          // windows are shown at all
     std::map<uint64_t, ShownWindow> windows;
 };
@@ -41,9 +43,44 @@ WindowState& State() {
 
 void ReportProblem(const char* what) { std::fprintf(stderr, "brontar: display: %s\n", what); }
 
+// What the window library has to say goes out as ours.
+void ReportLibraryMessage(void*, int, SDL_LogPriority, const char* message) { ReportProblem(message); }
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// The displays the environment names, as the window library's drivers and
+// as the user wrote them. A Wayland display is found by a path, or by name
+// in XDG_RUNTIME_DIR. Only these are tried: the library's probe of displays
+// nobody named prints messages nobody can act on.
+struct NamedDisplays {
+    std::string drivers;  // "x11,wayland": the library tries them in this order
+    std::string names;    // "DISPLAY=:0 and WAYLAND_DISPLAY=wayland-0"
+    std::string missing;  // why there is none, when there is none
+};
+
+NamedDisplays FindNamedDisplays() {
+    NamedDisplays found;
+    const auto add = [&found](const char* driver, const char* variable) {
+        found.drivers += (found.drivers.empty() ? "" : ",") + std::string(driver);
+        found.names += (found.names.empty() ? "" : " and ") + std::string(variable) + "=" + std::getenv(variable);
+    };
+    if (IsSet("DISPLAY")) add("x11", "DISPLAY");
+    const bool waylandNamed = IsSet("WAYLAND_DISPLAY");
+    if (waylandNamed && (std::getenv("WAYLAND_DISPLAY")[0] == '/' || IsSet("XDG_RUNTIME_DIR")))
+        add("wayland", "WAYLAND_DISPLAY");
+    if (found.drivers.empty())
+        found.missing = waylandNamed ? "DISPLAY is not set, and WAYLAND_DISPLAY cannot be found without XDG_RUNTIME_DIR"
+                                     : "DISPLAY and WAYLAND_DISPLAY are not set";
+    return found;
+}
+
 // Starts the video system; false when it cannot run or runs without a real
 // display (the dummy and offscreen drivers draw nowhere).
 bool StartVideo() {
+    SDL_LogSetOutputFunction(ReportLibraryMessage, nullptr);
     // Closing a window is that window's close button, not a request to quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
@@ -57,15 +94,30 @@ bool StartVideo() {
     return true;
 }
 
-bool DecideWanted() {
+DisplayDecision Decide() {
     const char* setting = std::getenv("BRONTAR_DISPLAY");
     std::string_view choice = setting != nullptr ? setting : "";
-    if (choice == "headless") return false;
+    if (choice == "headless") return DisplayDecision::HeadlessAsked;
     if (choice != "" && choice != "window")
         ReportProblem("BRONTAR_DISPLAY must be window or headless; choosing by the display");
-    bool started = StartVideo();
-    if (!started && choice == "window") ReportProblem("no display reachable for BRONTAR_DISPLAY=window; running headless");
-    return started;
+    std::string reason;
+    if (IsSet("SDL_VIDEODRIVER")) {
+        // The user chose the library's way to a display.
+        if (StartVideo()) return DisplayDecision::Window;
+        reason = std::string("SDL_VIDEODRIVER=") + std::getenv("SDL_VIDEODRIVER") + " shows nothing here";
+    } else {
+        const NamedDisplays named = FindNamedDisplays();
+        if (!named.drivers.empty()) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, named.drivers.c_str());
+            if (StartVideo()) return DisplayDecision::Window;
+            reason = named.names + " cannot be opened";
+        } else {
+            reason = named.missing;
+        }
+    }
+    if (choice == "window") reason += ", although BRONTAR_DISPLAY=window asks for one";
+    SayToUser(HeadlessNotice(RunningProgramName(), reason));
+    return DisplayDecision::HeadlessForWantOfDisplay;
 }
 
 void DestroyShown(ShownWindow& shown) {
@@ -242,11 +294,17 @@ void Translate(const SDL_Event& event, std::vector<DisplayInputEvent>& out) {
 bool DisplayWindowWanted() {
     WindowState& state = State();
     std::lock_guard lock(state.mutex);
-    if (!state.decided) {
-        state.wanted = DecideWanted();
-        state.decided = true;
+    if (state.decision == DisplayDecision::Undecided) {
+        state.decision = Decide();
+        state.wanted = state.decision == DisplayDecision::Window;
     }
     return state.wanted;
+}
+
+DisplayDecision CurrentDisplayDecision() {
+    WindowState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.decision;
 }
 
 bool ShowInDisplayWindow(const uint32_t* pixels, int width, int height) {
@@ -296,9 +354,12 @@ bool DisplayWindowOpen() {
     return !state.windows.empty();
 }
 
+bool DisplayInputOpen() { return DisplayWindowOpen() || ListeningToTerminal(); }
+
 std::vector<DisplayInputEvent> TakeDisplayInput(int timeoutMs) {
-    std::vector<DisplayInputEvent> events;
-    if (!DisplayWindowOpen()) return events;
+    if (!DisplayWindowOpen()) return TakeTerminalKeys(timeoutMs);
+    std::vector<DisplayInputEvent> events = TakeTerminalKeys(0);
+    if (!events.empty()) timeoutMs = 0;
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0) {
         if (timeoutMs <= 0 || SDL_WaitEventTimeout(&event, timeoutMs) == 0) return events;

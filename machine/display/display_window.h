@@ -11,8 +11,15 @@ namespace brontar::machine {
 
 // Whether presented frames go to a window: BRONTAR_DISPLAY=window or
 // headless; unset, a window when the video system starts on a real display.
-// Decided once per process, on first use.
+// Decided once per process, on first use. The video system is not started
+// when no display is named (DISPLAY, WAYLAND_DISPLAY). Headless for want of
+// a display, the program says so once on standard error.
 bool DisplayWindowWanted();
+
+enum class DisplayDecision { Undecided, Window, HeadlessAsked, HeadlessForWantOfDisplay };
+
+// What DisplayWindowWanted decided, without deciding.
+DisplayDecision CurrentDisplayDecision();
 
 // Shows a frame of 0x00RRGGBB pixels (width * height, no padding), opening
 // the window or resizing it to the frame first. False when no window can be

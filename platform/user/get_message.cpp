@@ -17,7 +17,7 @@ namespace brontar::platform {
 
 namespace {
 
-// While the display window is open its events are looked at this often.
+// While user input can come its events are looked at this often.
 constexpr int kDisplayPollMs = 5;
 
 // The next message in the order Windows hands them out: posted messages, the
@@ -42,10 +42,12 @@ std::optional<Clock::time_point> DeliverInputNow() {
 }
 
 // Sleeps until something may have arrived: a post, the deadline, or (while the
-// display window is open) its next event.
+// display window is open or the terminal's keys are taken) the user's next
+// action.
 void WaitForInput(uint64_t sequence, std::optional<Clock::time_point> deadline) {
     RefreshDesktopWindows();
-    if (!machine::DisplayWindowOpen()) {
+    WaitingForUser();
+    if (!machine::DisplayInputOpen()) {
         WaitForPostedMessage(sequence, deadline);
         return;
     }

@@ -1,5 +1,7 @@
 #include "platform/user/input_playback.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -8,7 +10,9 @@
 
 #include "machine/display/display_input.h"
 #include "machine/display/display_window.h"
+#include "machine/display/headless_notice.h"
 #include "machine/display/presentation.h"
+#include "machine/display/terminal_keys.h"
 #include "platform/automation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/user/input_window.h"
@@ -22,6 +26,7 @@ namespace {
 struct Playback {
     bool ignored = false;                 // IgnoreInputScript was called
     std::optional<InputPlayer> player;    // BRONTAR_INPUT, once started
+    bool keysSourceChosen = false;        // the terminal's keys were taken, or found out of reach
     HWND chosenWindow = nullptr;          // SetInputWindow
     std::set<HWND> boardWindows;          // every window SetInputWindow named (handles are never reused)
 };
@@ -108,6 +113,10 @@ bool UserMayAct(HWND root) {
 
 void IgnoreInputScript() { ThePlayback().ignored = true; }
 
+bool HeadlessWithNothingToPlay() {
+    return NothingToPlay() && machine::CurrentDisplayDecision() == machine::DisplayDecision::HeadlessForWantOfDisplay;
+}
+
 InputPlayer::InputPlayer(std::vector<InputItem> items, uint64_t framesAtStart, Clock::time_point start)
     : items_(std::move(items)), framesAtStart_(framesAtStart), itemStart_(start) {}
 
@@ -145,8 +154,26 @@ std::optional<Clock::time_point> DeliverDueScriptItems() {
     return playback.player->DeliverDue(machine::PresentedFrameCount(), MessageClockNow());
 }
 
+bool NothingToPlay() {
+    const Playback& playback = ThePlayback();
+    return !playback.ignored && playback.player && playback.player->Empty();
+}
+
+void WaitingForUser() {
+    Playback& playback = ThePlayback();
+    if (playback.keysSourceChosen || !NothingToPlay()) return;
+    const machine::DisplayDecision display = machine::CurrentDisplayDecision();
+    if (display != machine::DisplayDecision::HeadlessAsked &&
+        display != machine::DisplayDecision::HeadlessForWantOfDisplay)
+        return;
+    playback.keysSourceChosen = true;
+    const bool terminalKeys = machine::ListenToTerminal();
+    if (display == machine::DisplayDecision::HeadlessForWantOfDisplay)
+        machine::SayToUser(machine::WaitingForKeysNotice(machine::RunningProgramName(), terminalKeys, getpid()));
+}
+
 bool DeliverDisplayInput(int timeoutMs) {
-    if (!machine::DisplayWindowOpen()) return false;
+    if (!machine::DisplayInputOpen()) return false;
     using Kind = machine::DisplayInputEvent::Kind;
     for (const machine::DisplayInputEvent& event : machine::TakeDisplayInput(timeoutMs)) {
         HWND root = DesktopWindowOf(event.window);
@@ -159,6 +186,7 @@ bool DeliverDisplayInput(int timeoutMs) {
             case Kind::ButtonDown: DeliverPointer(root, PointerAction::Press, button, POINT{event.x, event.y}); break;
             case Kind::ButtonUp: DeliverPointer(root, PointerAction::Release, button, POINT{event.x, event.y}); break;
             case Kind::Close: DeliverClose(root); break;
+            case Kind::Character: DeliverCharacter(event.character); break;
         }
     }
     return true;

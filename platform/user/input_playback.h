@@ -23,6 +23,8 @@ public:
     std::optional<Clock::time_point> DeliverDue(uint64_t framesPresented, Clock::time_point now);
 
     bool Finished() const { return next_ >= items_.size(); }
+    // The script had no item at all.
+    bool Empty() const { return items_.empty(); }
 
 private:
     std::vector<InputItem> items_;
@@ -40,8 +42,18 @@ void StartInputScript();
 // the script is over).
 std::optional<Clock::time_point> DeliverDueScriptItems();
 
-// Posts what the user did at the display window; waits up to timeoutMs for
-// it. False when no display window is open (nothing waited).
+// True when this process plays BRONTAR_INPUT and it has no item (unset,
+// empty, or every item malformed).
+bool NothingToPlay();
+
+// The program waits for its user: headless with nothing to play, the keys
+// typed at its terminal reach it from now on (machine::ListenToTerminal).
+// Headless for want of a display, it says once where its keys come from.
+void WaitingForUser();
+
+// Posts what the user did at the display window or typed at the terminal;
+// waits up to timeoutMs for it. False when no such input can come (nothing
+// waited).
 bool DeliverDisplayInput(int timeoutMs);
 
 }  // namespace brontar::platform

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,63 @@ TEST_F(PanelCommandTest, ScriptThatIsNoRegularFileExitsTwo) {
         const CommandResult run = Run("panel --script " + script);
         EXPECT_EQ(run.status, 2) << script;
         EXPECT_NE(run.err.find("cannot read " + script + ": "), std::string::npos) << run.err;
+    }
+}
+
+// Without a display, as on a server or over SSH: the panel says that it runs
+// headless and, with nothing to play, that the sheet closed as Cancel; asked
+// for headless it says neither. The window library's probe is never heard.
+TEST_F(PanelCommandTest, WithoutADisplayItSaysWhatHappened) {
+    constexpr const char* kNothingToPlay =
+        "brontar panel: nothing to play (no --script, no BRONTAR_INPUT), so the sheet closed as Cancel without any "
+        "change\n";
+    const fs::path cancel = machine_.scratch() / "cancel.script";
+    WriteFileText(cancel, "cancel\n");
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> environment;  // null: unset
+        std::string arguments;
+        std::string reason;  // empty: no headless notice
+        bool nothingToPlay;
+    };
+    const std::string noneNamed = "DISPLAY and WAYLAND_DISPLAY are not set";
+    const Case cases[] = {
+        {"no display", {}, "panel", noneNamed, true},
+        {"a Wayland name without its folder",
+         {{"WAYLAND_DISPLAY", "wayland-0"}},
+         "panel",
+         "DISPLAY is not set, and WAYLAND_DISPLAY cannot be found without XDG_RUNTIME_DIR",
+         true},
+        {"input to play", {{"BRONTAR_INPUT", "wait 50 ms; key ESC"}}, "panel", noneNamed, false},
+        {"a script", {}, "panel --script " + cancel.string(), noneNamed, false},
+        {"headless asked for", {{"BRONTAR_DISPLAY", "headless"}}, "panel", "", false},
+    };
+    const char* const kSettings[] = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "BRONTAR_DISPLAY",
+                                     "BRONTAR_INPUT"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : kSettings)
+        saved.push_back(::getenv(name) != nullptr ? std::optional<std::string>(::getenv(name)) : std::nullopt);
+    for (const Case& test : cases) {
+        for (const char* name : kSettings) ::unsetenv(name);
+        for (const auto& [name, value] : test.environment) ::setenv(name, value, 1);
+        const CommandResult run = Run(test.arguments);
+        EXPECT_EQ(run.status, 0) << test.name << '\n' << run.err;
+        const std::string notice = "brontar: no display is reachable (" + test.reason + "), so it runs headless";
+        if (test.reason.empty()) {
+            EXPECT_EQ(run.err, "") << test.name;
+        } else {
+            EXPECT_EQ(run.err.rfind(notice, 0), 0u) << test.name << '\n' << run.err;
+            EXPECT_NE(run.err.find("BRONTAR_CAPTURE=FOLDER"), std::string::npos) << test.name;
+            EXPECT_NE(run.err.find("brontar panel --script FILE"), std::string::npos) << test.name;
+        }
+        EXPECT_EQ(run.err.find(kNothingToPlay) != std::string::npos, test.nothingToPlay) << test.name << '\n' << run.err;
+        EXPECT_EQ(run.err.find("XDG_RUNTIME_DIR is invalid"), std::string::npos) << test.name << '\n' << run.err;
+    }
+    for (size_t i = 0; i < std::size(kSettings); ++i) {
+        if (saved[i])
+            ::setenv(kSettings[i], saved[i]->c_str(), 1);
+        else
+            ::unsetenv(kSettings[i]);
     }
 }
 
