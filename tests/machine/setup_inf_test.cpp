@@ -167,6 +167,23 @@ TEST(SetupInf, ABrokenInfIsRefusedByLineAndReasonBeforeAnythingIsWritten) {
     }
 }
 
+TEST(SetupInf, DelFilesRemoveAndDirectivesTheMachineLacksAreNamed) {
+    TempMachine machine;
+    std::string text = Replaced(ReadFileText(kBin / "BRNTRSET.INF"), "[DefaultInstall]\r\n",
+                                "[DefaultInstall]\r\nDelFiles=Old.Files\r\nUpdateInis=Old.Ini\r\n");
+    text = Replaced(text, "[DestinationDirs]\r\n", "[DestinationDirs]\r\nOld.Files=11,OLDPAGE\r\n");
+    text += "[Old.Files]\r\nBRNOLD.DLL\r\n";
+    const fs::path old = machine.driveC() / "WINDOWS" / "SYSTEM" / "OLDPAGE" / "brnold.dll";
+    WriteFileText(old, "the page's first version");
+    const std::string progress = Install(machine, BinWithInf(machine, text));
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_NE(progress.find("removed " + old.string()), std::string::npos) << progress;
+    EXPECT_NE(progress.find("BRNTRSET.INF: [DefaultInstall] UpdateInis is not carried out in the machine"),
+              std::string::npos)
+        << progress;
+    EXPECT_TRUE(fs::exists(machine.driveC() / "WINDOWS" / "SYSTEM" / "BRNTRSET.DLL"));
+}
+
 TEST(SetupInf, WithoutTheInfSetupSaysWhereItLooked) {
     TempMachine machine;
     const fs::path bin = machine.scratch() / "empty-bin";
