@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string_view>
 
@@ -76,11 +77,19 @@ bool IsWindowsResourceHeader(const std::string& includeName) {
     return name == "<WINRESRC.H>" || name == "<WINRES.H>" || name == "<WINDOWS.H>";
 }
 
+// What the preprocessor lines of a script and its included files share.
+struct PreprocessorState {
+    std::map<std::string, std::vector<Token>> macros;
+    std::set<std::filesystem::path> includeOnce;  // files that said #pragma once
+};
+
 // Turns script text into tokens, running the preprocessor lines (#include,
-// #define, #undef, #pragma code_page) as it goes.
+// #define, #undef, #pragma code_page and once) as it goes.
 class Lexer {
 public:
-    Lexer(std::map<std::string, std::vector<Token>>& macros, int depth) : macros_(macros), depth_(depth) {}
+    // path: the file being read, when it is one (not for a macro body).
+    Lexer(PreprocessorState& state, int depth, std::filesystem::path path = {})
+        : state_(state), macros_(state.macros), depth_(depth), path_(std::move(path)) {}
 
     // Appends the tokens of text to out.
     void Run(const std::string& text, const std::string& fileName, const std::filesystem::path& baseFolder,
@@ -166,7 +175,7 @@ private:
             std::string body;
             std::getline(words, body);
             std::vector<Token> tokens;
-            Lexer inner(macros_, depth_);
+            Lexer inner(state_, depth_);
             inner.Run(body, file_ + ":" + std::to_string(line_), base_, tokens);
             macros_[name] = tokens;
         } else if (keyword == "undef") {
@@ -174,11 +183,18 @@ private:
             words >> name;
             macros_.erase(name);
         } else if (keyword == "pragma") {
-            // Scripts are UTF-8 throughout; the only code page accepted is 65001.
             std::string rest;
             std::getline(words, rest);
+            // A header shared with C++ code guards itself with #pragma once.
+            std::string first;
+            std::istringstream(rest) >> first;
+            if (first == "once") {
+                if (!path_.empty()) state_.includeOnce.insert(path_);
+                return;
+            }
+            // Scripts are UTF-8 throughout; the only code page accepted is 65001.
             if (rest.find("code_page") == std::string::npos || rest.find("65001") == std::string::npos)
-                Fail("unsupported #pragma (scripts are UTF-8: code_page(65001))");
+                Fail("unsupported #pragma (scripts are UTF-8: code_page(65001) or once)");
         } else {
             Fail("unsupported preprocessor directive #" + keyword);
         }
@@ -186,11 +202,15 @@ private:
 
     void Include(const std::filesystem::path& path, std::vector<Token>& out) {
         if (depth_ > 16) Fail("#include nested too deeply");
+        std::error_code error;
+        std::filesystem::path file = std::filesystem::weakly_canonical(path, error);
+        if (error) file = path;
+        if (state_.includeOnce.count(file) != 0) return;
         std::ifstream in(path, std::ios::binary);
         if (!in) Fail("cannot open included file " + path.string());
         std::stringstream buffer;
         buffer << in.rdbuf();
-        Lexer inner(macros_, depth_ + 1);
+        Lexer inner(state_, depth_ + 1, file);
         inner.Run(buffer.str(), path.string(), path.parent_path(), out);
     }
 
@@ -284,8 +304,10 @@ private:
         }
     }
 
+    PreprocessorState& state_;
     std::map<std::string, std::vector<Token>>& macros_;
     int depth_;
+    std::filesystem::path path_;
     std::string text_;
     std::string file_;
     std::filesystem::path base_;
@@ -654,9 +676,9 @@ private:
 
 ResourceScript ParseResourceText(const std::string& text, const std::string& fileName,
                                  const std::filesystem::path& baseFolder) {
-    std::map<std::string, std::vector<Token>> macros;
+    PreprocessorState state;
     std::vector<Token> tokens;
-    Lexer(macros, 0).Run(text, fileName, baseFolder, tokens);
+    Lexer(state, 0).Run(text, fileName, baseFolder, tokens);
     return Parser(std::move(tokens)).Parse();
 }
 
