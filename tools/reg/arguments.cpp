@@ -13,6 +13,90 @@ size_t PositionalCount(const std::string& operation) {
     return operation == "export" || operation == "copy" ? 2 : 1;
 }
 
+// The switches after the positional arguments, read one at a time; a switch
+// given twice is refused.
+class SwitchReader {
+public:
+    SwitchReader(const std::string& operation, const Arguments& args, size_t first)
+        : operation_(operation), args_(args), index_(first) {}
+
+    const std::string& operation() const { return operation_; }
+    bool AtEnd() const { return index_ >= args_.size(); }
+    const std::string& Current() const { return args_[index_]; }
+    void Advance() { ++index_; }
+    // Notes the switch under its name.
+    void Once(std::string_view name) {
+        for (const std::string& earlier : seen_)
+            if (earlier == name) Refuse();
+        seen_.emplace_back(name);
+    }
+    // The argument that follows the current switch.
+    std::string Argument() {
+        if (index_ + 1 >= args_.size()) Refuse();
+        return args_[++index_];
+    }
+    [[noreturn]] void Refuse() const { throw SyntaxError{operation_}; }
+
+private:
+    const std::string& operation_;
+    const Arguments& args_;
+    size_t index_;
+    std::vector<std::string> seen_;
+};
+
+// Applies the current switch to the options; refuses one the operation does not take.
+void TakeSwitch(SwitchReader& reader, bool searching, Options& options) {
+    const std::string& operation = reader.operation();
+    const std::string& arg = reader.Current();
+    const bool add = operation == "add";
+    const bool query = operation == "query";
+    const bool takesValue = query || add || operation == "delete";
+    if (searching && IsSwitch(arg, "v")) {
+        reader.Once("v");
+        options.searchValueNames = true;
+    } else if (takesValue &&
+               (IsSwitch(arg, "v") || IsSwitch(arg, "ve") || (IsSwitch(arg, "va") && operation == "delete"))) {
+        reader.Once("v");
+        if (IsSwitch(arg, "va"))
+            options.allValues = true;
+        else
+            options.valueName = IsSwitch(arg, "v") ? reader.Argument() : std::string();
+    } else if (IsSwitch(arg, "s") && (query || operation == "copy")) {
+        reader.Once("s");
+        options.recurse = true;
+    } else if ((IsSwitch(arg, "s") && add) || (IsSwitch(arg, "se") && query)) {
+        reader.Once("se");
+        options.separator = reader.Argument();
+    } else if (IsSwitch(arg, "t") && (add || query)) {
+        reader.Once("t");
+        options.type = reader.Argument();
+    } else if (IsSwitch(arg, "d") && add) {
+        reader.Once("d");
+        options.data = reader.Argument();
+    } else if (IsSwitch(arg, "f") && query) {
+        reader.Once("f");
+        options.pattern = reader.Argument();
+    } else if (query && (IsSwitch(arg, "k") || IsSwitch(arg, "d") || IsSwitch(arg, "c") || IsSwitch(arg, "e") ||
+                         IsSwitch(arg, "z"))) {
+        const std::string name = Lower(arg.substr(1));
+        reader.Once(name);
+        if (name != "z" && !searching) reader.Refuse();  // these shape a search only
+        (name == "k"   ? options.searchKeys
+         : name == "d" ? options.searchData
+         : name == "c" ? options.caseSensitive
+         : name == "e" ? options.exact
+                       : options.typeNumbers) = true;
+    } else if ((IsSwitch(arg, "f") && (add || operation == "delete" || operation == "copy")) ||
+               (IsSwitch(arg, "y") && operation == "export")) {
+        reader.Once("f");
+        options.force = true;
+    } else if (IsSwitch(arg, "reg:32") || IsSwitch(arg, "reg:64")) {
+        reader.Once("reg");  // one registry view on this machine
+    } else {
+        reader.Refuse();
+    }
+}
+
 }  // namespace
 
 std::string Lower(std::string_view text) { return mr::FoldName(text); }
@@ -32,69 +116,12 @@ Options ParseOptions(const std::string& operation, const Arguments& args) {
     const size_t count = PositionalCount(operation);
     if (args.size() < 1 + count) throw SyntaxError{operation};
     options.positionals.assign(args.begin() + 1, args.begin() + 1 + static_cast<std::ptrdiff_t>(count));
-    std::vector<std::string> seen;
-    const auto once = [&](std::string_view name) {
-        for (const std::string& earlier : seen)
-            if (earlier == name) throw SyntaxError{operation};
-        seen.emplace_back(name);
-    };
-    const auto next = [&](size_t& i) -> std::string {
-        if (i + 1 >= args.size()) throw SyntaxError{operation};
-        return args[++i];
-    };
-    const bool add = operation == "add";
     const bool query = operation == "query";
     // In a search (/f), /v names no value: it limits the search to value names.
     bool searching = false;
     for (size_t i = 1 + count; query && i < args.size(); ++i) searching = searching || IsSwitch(args[i], "f");
-    for (size_t i = 1 + count; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue = query || add || operation == "delete";
-        if (searching && IsSwitch(arg, "v")) {
-            once("v");
-            options.searchValueNames = true;
-        } else if (takesValue &&
-                   (IsSwitch(arg, "v") || IsSwitch(arg, "ve") || (IsSwitch(arg, "va") && operation == "delete"))) {
-            once("v");
-            if (IsSwitch(arg, "va"))
-                options.allValues = true;
-            else
-                options.valueName = IsSwitch(arg, "v") ? next(i) : std::string();
-        } else if (IsSwitch(arg, "s") && (query || operation == "copy")) {
-            once("s");
-            options.recurse = true;
-        } else if ((IsSwitch(arg, "s") && add) || (IsSwitch(arg, "se") && query)) {
-            once("se");
-            options.separator = next(i);
-        } else if (IsSwitch(arg, "t") && (add || query)) {
-            once("t");
-            options.type = next(i);
-        } else if (IsSwitch(arg, "d") && add) {
-            once("d");
-            options.data = next(i);
-        } else if (IsSwitch(arg, "f") && query) {
-            once("f");
-            options.pattern = next(i);
-        } else if (query && (IsSwitch(arg, "k") || IsSwitch(arg, "d") || IsSwitch(arg, "c") || IsSwitch(arg, "e") ||
-                             IsSwitch(arg, "z"))) {
-            const std::string name = Lower(arg.substr(1));
-            once(name);
-            if (name != "z" && !searching) throw SyntaxError{operation};  // these shape a search only
-            (name == "k"   ? options.searchKeys
-             : name == "d" ? options.searchData
-             : name == "c" ? options.caseSensitive
-             : name == "e" ? options.exact
-                           : options.typeNumbers) = true;
-        } else if ((IsSwitch(arg, "f") && (add || operation == "delete" || operation == "copy")) ||
-                   (IsSwitch(arg, "y") && operation == "export")) {
-            once("f");
-            options.force = true;
-        } else if (IsSwitch(arg, "reg:32") || IsSwitch(arg, "reg:64")) {
-            once("reg");  // one registry view on this machine
-        } else {
-            throw SyntaxError{operation};
-        }
-    }
+    SwitchReader reader(operation, args, 1 + count);
+    for (; !reader.AtEnd(); reader.Advance()) TakeSwitch(reader, searching, options);
     // A search looks through the values of every key; it names none itself.
     if ((options.pattern || (query && options.type)) && options.valueName) throw SyntaxError{operation};
     if (query && options.separator && options.separator->size() != 1) throw SyntaxError{operation};
