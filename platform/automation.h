@@ -104,4 +104,12 @@ void SetDrawnTextObserver(DrawnTextObserver observer);
 // file written, or nothing when capture is off or the file cannot be written.
 std::optional<std::filesystem::path> SaveWindowScreenshot(HWND window);
 
+// The registry.
+
+// The registry changes of this process that could not be saved (the file
+// was damaged or could not be written), each named "KEY\\VALUE" or "KEY", in
+// the order they failed. The calls themselves fail as on Windows; front ends
+// read this to tell the user what was lost.
+std::vector<std::string> UnsavedRegistryChanges();
+
 }  // namespace brontar::platform

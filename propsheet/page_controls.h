@@ -1,72 +1,13 @@
-// Control ids of dialog 113, string ids of the resource module, and the
-// page's private messages.
+// The page's control and string ids (one list, shared with the resource
+// scripts), the sheet's Cancel button and the page's private messages.
 #pragma once
 
 #include <windows.h>
 
-#define IDC_GAMMA_R_VALUE 1003
-#define IDC_GAMMA_G_VALUE 1005
-#define IDC_GAMMA_B_VALUE 1007
-#define IDC_RATE_LIST 1012
-#define IDC_RESET_RATES 1025
-#define IDC_TEST_GAMMA 1026
-#define IDC_RESET_GAMMA 1027
-#define IDC_MON_VMAX 1028
-#define IDC_TEST_RATE 1030
-#define IDC_RESOLUTION_LIST 1036
-#define IDC_ROW_512X384 1038
-#define IDC_ROW_640X400 1040
-#define IDC_MON_HMAX 1041
-#define IDC_ROW_640X480 1042
-#define IDC_ROW_800X600 1043
-#define IDC_MON_NAME 1044
-#define IDC_MON_VMIN 1045
-#define IDC_MON_HMIN 1046
-#define IDC_GAMMA_CAPTION 1048
-#define IDC_RATE_CAPTION 1049
-#define IDC_GRXCLK_CAPTION 1050
-#define IDC_GAMMA_R_LABEL 1051
-#define IDC_GAMMA_G_LABEL 1052
-#define IDC_GAMMA_B_LABEL 1053
-#define IDC_EXTRA_LABEL 1054
-#define IDC_GRXCLK_SWITCH 1056
-#define IDC_GAMMA_G_SLIDER 1061
-#define IDC_GAMMA_R_SLIDER 1062
-#define IDC_GAMMA_B_SLIDER 1063
-#define IDC_LINK_CHANNELS 1064
-#define IDC_GRXCLK_FRAME 1065
-#define IDC_GRXCLK_LOW_LABEL 1066
-#define IDC_GRXCLK_HIGH_LABEL 1067
-#define IDC_GRXCLK_STATE 1068
-#define IDC_RESTART_ON_APPLY 1069
+#include "resources/page_ids.h"
 
 // The property sheet's Cancel button, whose font the page paints with.
 #define IDC_SHEET_CANCEL 2
-
-#define IDS_GAMMA_CAPTION 2
-#define IDS_RED_LABEL 3
-#define IDS_GREEN_LABEL 4
-#define IDS_BLUE_LABEL 5
-#define IDS_EXTRA_LABEL 6
-#define IDS_TEST 7
-#define IDS_RESET_GAMMA 8
-#define IDS_GRXCLK_CAPTION 9
-#define IDS_RATE_CAPTION 10
-#define IDS_MON_VMAX 11
-#define IDS_MON_VMIN 12
-#define IDS_MON_HMAX 13
-#define IDS_MON_HMIN 14
-#define IDS_NO_BOARD 18
-#define IDS_LINK 19
-#define IDS_GRXCLK_OFF 20
-#define IDS_GRXCLK_ON 21
-#define IDS_GRXCLK_LOW 22
-#define IDS_GRXCLK_HIGH 23
-#define IDS_NOT_AVAILABLE 25
-#define IDS_RATE_NOT_SET 26
-#define IDS_RESET_GAMMA_QUESTION 29
-#define IDS_RESET_RATES_QUESTION 30
-#define IDS_RESET_RATES 31
 
 #define WM_PAGE_FILLRATES (WM_USER + 1)
 #define WM_PAGE_INITDONE (WM_USER + 200)

@@ -5,15 +5,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+// The page's dialog template and title, the library's own strings.
+#include "resources/page_ids.h"
+
 // The class the Display control panel asks for.
 DEFINE_GUID(CLSID_BrontarSettingsPage, 0xE41263E9, 0x6834, 0x4721, 0xA6, 0xA6, 0xCF, 0x96, 0x3B, 0x56, 0x58, 0xBB);
-
-// Dialog template of the page and the title string, in the resource module.
-#define IDD_SETTINGS_PAGE 113
-#define IDS_PAGE_TITLE 24
-// The library's own strings: the missing-module message.
-#define IDS_FILE_MISSING 27
-#define IDS_ERROR_CAPTION 28
 
 #define RESOURCE_MODULE_NAME "_brntrst.loc"
 #define DEFAULT_PAGE_TITLE "Brontar 3D - Settings .."

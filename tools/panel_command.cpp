@@ -11,7 +11,6 @@
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "platform/automation.h"
-#include "platform/registry/open_keys.h"
 #include "tools/command.h"
 
 namespace brontar::tools {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -18,6 +19,7 @@
 #include "platform/entry/command_line.h"
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/process_table.h"
+#include "platform/user/message_queue.h"
 
 extern char** environ;
 
@@ -119,17 +121,19 @@ std::optional<std::string> HostPathOf(const char* caller, std::string_view dosPa
     return std::nullopt;
 }
 
-// Waits until the child's pidfd is readable or the timeout passes; false
-// when the kernel gives no pidfd.
-bool WaitOnPidfd(int pidfd, DWORD milliseconds) {
-    if (pidfd < 0) return false;
-    const int timeout = milliseconds == INFINITE || milliseconds > INT_MAX ? -1 : static_cast<int>(milliseconds);
-    pollfd entry{pidfd, POLLIN, 0};
-    int result;
-    do {
-        result = ::poll(&entry, 1, timeout);
-    } while (result < 0 && errno == EINTR);
-    return result >= 0;
+// Waits until the child's pidfd is readable or the timeout passes. Without a
+// pidfd that can be polled, sleeps at most 2 ms, so the caller looks again.
+void WaitOnChild(int pidfd, std::chrono::milliseconds timeout) {
+    if (pidfd >= 0) {
+        pollfd entry{pidfd, POLLIN, 0};
+        const int milliseconds = static_cast<int>(std::min<std::chrono::milliseconds::rep>(timeout.count(), INT_MAX));
+        int result;
+        do {
+            result = ::poll(&entry, 1, milliseconds);
+        } while (result < 0 && errno == EINTR);
+        if (result >= 0) return;
+    }
+    std::this_thread::sleep_for(std::min(timeout, std::chrono::milliseconds(2)));
 }
 
 }  // namespace
@@ -216,23 +220,23 @@ extern "C" DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
-    {
-        std::lock_guard lock(child->mutex);
-        if (brontar::platform::PollChildLocked(*child)) return WAIT_OBJECT_0;
-    }
-    if (WaitOnPidfd(child->pidfd, dwMilliseconds)) {
-        std::lock_guard lock(child->mutex);
-        return brontar::platform::PollChildLocked(*child) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
-    }
-    // Without a pidfd: look every 2 ms until the deadline.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMilliseconds);
+    // The timeout runs on the message clock, as the message loop's timers do,
+    // so a test that moves that clock by hand decides when it passes.
+    using std::chrono::milliseconds;
+    const auto deadline = brontar::platform::MessageClockNow() + milliseconds(dwMilliseconds);
     for (;;) {
         {
             std::lock_guard lock(child->mutex);
             if (brontar::platform::PollChildLocked(*child)) return WAIT_OBJECT_0;
         }
-        if (dwMilliseconds != INFINITE && std::chrono::steady_clock::now() >= deadline) return WAIT_TIMEOUT;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        milliseconds left = milliseconds(INT_MAX);
+        if (dwMilliseconds != INFINITE) {
+            left = std::chrono::ceil<milliseconds>(deadline - brontar::platform::MessageClockNow());
+            if (left.count() <= 0) return WAIT_TIMEOUT;
+        }
+        // A clock moved by hand does not wake the wait: look at it again soon.
+        if (brontar::platform::MessageClockIsManual()) left = std::min(left, milliseconds(5));
+        WaitOnChild(child->pidfd, left);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "machine/machine_folder.h"
+#include "platform/automation.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {

@@ -57,12 +57,8 @@ machine::registry::RegistrySnapshot ReadStore(machine::registry::RegistryStore& 
 const machine::registry::RegistryKey* LookUpKey(const machine::registry::RegistrySnapshot& snapshot,
                                                 const KeyTarget& target, OpenKey* handle);
 
-// The registry changes of this process that could not be saved (the file
-// was damaged or could not be written), each named "KEY\\VALUE" or "KEY", in
-// the order they failed. The calls themselves fail as on Windows; front ends
-// read this to tell the user what was lost.
-std::vector<std::string> UnsavedRegistryChanges();
-// Adds one; the caller holds RegistryMutex().
+// Adds one to the changes UnsavedRegistryChanges() (automation.h) answers,
+// named "KEY\\VALUE" or "KEY"; the caller holds RegistryMutex().
 void RecordUnsavedRegistryChange(std::string change);
 
 }  // namespace brontar::platform

@@ -87,6 +87,8 @@ void ManualMessageClock::Advance(Clock::duration step) {
     ChangeAndWake([step](Queue& queue) { queue.manualTicks += step.count(); });
 }
 
+bool MessageClockIsManual() { return TheQueue().manualClock; }
+
 void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG posted{window, message, wParam, lParam, MessageTime(), {0, 0}};
     ChangeAndWake([&posted](Queue& queue) { queue.messages.push_back(posted); });

@@ -42,6 +42,10 @@ public:
     void Advance(Clock::duration step);
 };
 
+// True while a ManualMessageClock exists: waits that cannot be woken by its
+// moves look at the clock again every few milliseconds.
+bool MessageClockIsManual();
+
 // Appends a posted message; wakes a waiting GetMessageA.
 void PostToQueue(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -151,6 +151,38 @@ TEST(ResourceCompilerTest, IncludesAndDefinesShareALayout) {
     EXPECT_THROW(Parse("#pragma code_page(932)"), ScriptError);
 }
 
+// A header of ids, shared with C++ code, names the ids of a script and of the
+// files it includes; #pragma once keeps a second inclusion out.
+TEST(ResourceCompilerTest, IdHeaderIsReadOnceAndNamesIds) {
+    const auto folder = std::filesystem::temp_directory_path() / ("rc-once-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "sub");
+    {
+        std::ofstream(folder / "ids.h") << "#pragma once\n#define IDD_LAYOUT 7\n#define IDC_TEXT 1036\n"
+                                           "#define IDS_TITLE 24\nSTRINGTABLE BEGIN 9, \"once\" END\n";
+        std::ofstream(folder / "sub" / "layout.rci")
+            << "#include \"../ids.h\"\nIDD_LAYOUT DIALOG 0, 0, 10, 10\nBEGIN\n  LTEXT \"\", IDC_TEXT, 0, 0, 5, 5\nEND\n";
+        std::ofstream(folder / "main.rc") << "#include \"ids.h\"\n#include \"sub/layout.rci\"\n"
+                                             "STRINGTABLE BEGIN IDS_TITLE, \"Title\" END\n";
+    }
+    const auto script = brontar::rc::ParseResourceScript(folder / "main.rc");
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(script.dialogs.size(), 1u);
+    EXPECT_EQ(script.dialogs[0].id, 7);
+    ASSERT_EQ(script.dialogs[0].items.size(), 1u);
+    EXPECT_EQ(script.dialogs[0].items[0].id, 1036);
+    ASSERT_EQ(script.strings.size(), 2u);  // the header's own table once, then the script's
+    EXPECT_EQ(script.strings[0].id, 9);
+    EXPECT_EQ(script.strings[1].id, 24);
+    // Without the guard a header is read each time it is included.
+    const auto twice = std::filesystem::temp_directory_path() / ("rc-twice-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(twice);
+    std::ofstream(twice / "table.h") << "STRINGTABLE BEGIN 9, \"again\" END\n";
+    std::ofstream(twice / "main.rc") << "#include \"table.h\"\n#include \"table.h\"\n";
+    const auto repeated = brontar::rc::ParseResourceScript(twice / "main.rc");
+    std::filesystem::remove_all(twice);
+    EXPECT_EQ(repeated.strings.size(), 2u);
+}
+
 TEST(ResourceCompilerTest, TextsEscapesAndMalformedUtf8) {
     const auto script = Parse("STRINGTABLE BEGIN 2, \"say \"\"hi\"\"\\tnow\" END");
     EXPECT_EQ(script.strings[0].text, "say \"hi\"\tnow");

@@ -4,16 +4,45 @@
 
 #include <chrono>
 #include <cstring>
+#include <future>
+#include <memory>
 
+#include "platform/user/message_queue.h"
 #include "propsheet/test_screen_launch.h"
 #include "tests/support/system_fixtures.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+using brontar::platform::ManualMessageClock;
 using brontar::testing::LoggedMachine;
 using brontar::testing::ReadFileText;
 using brontar::testing::ScopedEnvironment;
-using Clock = std::chrono::steady_clock;
+
+// The launcher on a thread of its own while the message clock stands still:
+// its waits on the program end when the program ends or when the test moves
+// the clock, never by the time a loaded machine takes.
+class LaunchOnStillClock {
+public:
+    LaunchOnStillClock(std::string program, std::string arguments)
+        : clock_(std::make_unique<ManualMessageClock>()),
+          result_(std::async(std::launch::async, [program, arguments] {
+              return RunTestScreen(program.c_str(), arguments.c_str());
+          })) {}
+    ~LaunchOnStillClock() {
+        clock_.reset();  // a launcher that missed the program's end times out on the process's clock
+        if (result_.valid()) result_.wait();
+    }
+    void Advance(std::chrono::milliseconds step) { clock_->Advance(step); }
+    // Whether the launcher returned, looking for a while of real time; a
+    // generous bound, never a measure.
+    bool Returned(std::chrono::milliseconds lookFor) { return result_.wait_for(lookFor) == std::future_status::ready; }
+    int Result() { return result_.get(); }
+
+private:
+    std::unique_ptr<ManualMessageClock> clock_;
+    std::future<int> result_;
+};
 
 class TestScreenLaunch : public ::testing::Test {
 protected:
@@ -56,15 +85,20 @@ TEST_F(TestScreenLaunch, WindowsDirectoryTooLongForThePathIsRefusedWithoutOverfl
 TEST_F(TestScreenLaunch, StartsTheProgramWithItsCommandLineAndWaitsForIt) {
     machine.AppendMachineIni("[windows]\ndirectory=D:\\WINDOWS\n");
     InstallChild(machine.folder() / "drives" / "d" / "WINDOWS");
-    ScopedEnvironment sleep("TEST_CHILD_SLEEP_MS", "700");
+    const std::filesystem::path release = machine.scratch() / "release";
+    ScopedEnvironment waitFor("TEST_CHILD_WAIT_FOR", release.string());
     char path[TEST_SCREEN_PATH_SIZE];
     ASSERT_EQ(GetTestScreenPath(path, sizeof path), 1);
-    const auto start = Clock::now();
-    EXPECT_EQ(RunTestScreen(path, "/800x600"), 1);
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    // It does not return while the program runs, and returns within 500 ms of its end.
-    EXPECT_GE(elapsed, 700);
-    EXPECT_LT(elapsed, 700 + 500);
+    LaunchOnStillClock launch(path, "/800x600");
+    // It does not return while the program runs, however many of its waits time out.
+    for (int wait = 1; wait <= 4; ++wait) {
+        launch.Advance(500ms);
+        EXPECT_FALSE(launch.Returned(20ms)) << "after wait " << wait;
+    }
+    // Once the program ends it returns without its wait timing out: the clock stands still.
+    std::ofstream(release).put('\n');
+    ASSERT_TRUE(launch.Returned(30s));
+    EXPECT_EQ(launch.Result(), 1);
     const std::string text = ReadFileText(report());
     // The program's entry gets the text after the program path; argv holds the whole line.
     EXPECT_NE(text.find("command line=/800x600\n"), std::string::npos) << text;
@@ -75,9 +109,10 @@ TEST_F(TestScreenLaunch, StartsTheProgramWithItsCommandLineAndWaitsForIt) {
 TEST_F(TestScreenLaunch, ProgramThatEndsAtOnceCountsAsRunAndReturnsAtOnce) {
     InstallChild(machine.windows());
     ScopedEnvironment exitCode("TEST_CHILD_EXIT", "255");
-    const auto start = Clock::now();
-    EXPECT_EQ(RunTestScreen("C:\\WINDOWS\\BRNTRTST.EXE", "/640x480 /gamma"), 1);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 500);
+    LaunchOnStillClock launch("C:\\WINDOWS\\BRNTRTST.EXE", "/640x480 /gamma");
+    // No wait of the launcher times out: the clock stands still.
+    ASSERT_TRUE(launch.Returned(30s));
+    EXPECT_EQ(launch.Result(), 1);
     EXPECT_NE(ReadFileText(report()).find("command line=/640x480 /gamma\n"), std::string::npos);
 }
 

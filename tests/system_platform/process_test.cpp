@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <future>
 #include <string>
 
+#include "platform/user/message_queue.h"
 #include "tests/support/system_fixtures.h"
 
 namespace {
@@ -41,6 +44,29 @@ protected:
     ScopedEnvironment reportVariable{"TEST_CHILD_REPORT", report.string()};
     PROCESS_INFORMATION info{};
 };
+
+// A wait's timeout runs on the message clock: while a test holds that clock
+// still, the wait outlasts its timeout in real time, and moving the clock ends it.
+TEST_F(Processes, WaitTimesOutWhenTheMessageClockSaysSo) {
+    using namespace std::chrono_literals;
+    const std::filesystem::path release = machine.scratch() / "release";
+    ScopedEnvironment waitFor("TEST_CHILD_WAIT_FOR", release.string());
+    ASSERT_TRUE(Start("C:\\WINDOWS\\CHILD.EXE", nullptr));
+    {
+        brontar::platform::ManualMessageClock clock;
+        auto wait = std::async(std::launch::async, [this] { return WaitForSingleObject(info.hProcess, 100); });
+        EXPECT_EQ(wait.wait_for(150ms), std::future_status::timeout);
+        // Moved until the wait, wherever it began, is past its timeout.
+        for (int step = 0; step < 100 && wait.wait_for(5ms) != std::future_status::ready; ++step)
+            clock.Advance(100ms);
+        ASSERT_EQ(wait.wait_for(0s), std::future_status::ready);
+        EXPECT_EQ(wait.get(), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+    std::ofstream(release).put('\n');
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
 
 TEST_F(Processes, StillActiveWhileRunningThenItsExitCode) {
     ScopedEnvironment sleep("TEST_CHILD_SLEEP_MS", "300");
