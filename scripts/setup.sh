@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-liberation fonts-vlgothic libpng-dev
-  xvfb xdotool x11-apps
+  xvfb xdotool x11-apps nasm
 )
 
 missing=()

@@ -22,6 +22,7 @@
 
 #include "host/display_properties.h"
 #include "host/panel_script.h"
+#include "qt_thunk_repair.h"
 #include "windows/panel_host/user_stand_in.h"
 
 namespace {
@@ -52,11 +53,6 @@ bool ReadScript(const char* path, std::string* text) {
     return true;
 }
 
-// The QT_Thunk repair of the page library's import, and its check.
-bool RepairSixteenBitCalls(HMODULE) {
-    return false;  // placeholder until the repair is built
-}
-
 // Loads each handler library before the sheet asks it for its class (the
 // sheet's own LoadLibraryA then finds it loaded): the 16-bit calls must
 // work from the first one, and the dump sees the texts the page draws.
@@ -66,7 +62,7 @@ std::vector<HMODULE> PrepareHandlerLibraries() {
         HMODULE library = LoadLibraryA(handler.serverPath.c_str());
         if (library == nullptr) continue;  // the sheet reports it
         libraries.push_back(library);
-        if (!RepairSixteenBitCalls(library))
+        if (!RepairQtThunkImport(library) || !QtThunkAnswersComeBack())
             std::cerr << "PANELHST: the QT_Thunk repair is not in place: 16-bit answers of " << handler.serverPath
                       << " read 0 (what the page finds about the board and the monitor is not its own)\n";
         if (!brontar::windows::WatchDrawnTexts(library))
