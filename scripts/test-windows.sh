@@ -204,7 +204,9 @@ run_case() {
   mkdir -p "$dir/native-capture" "$dir/wine-capture"
   printf '%s\n' "$script" >"$dir/script.txt"
   make_machine "$dir/machine" "$board"
+  local prefix_started=$SECONDS
   make_prefix "$dir/prefix" "$dir/machine" || return 0
+  local prefix_seconds=$((SECONDS - prefix_started))
   local board_double=present
   [ "$board" = no ] && board_double=absent
 
@@ -226,7 +228,7 @@ run_case() {
   wait "$watcher" 2>/dev/null || true
   wine reg export "$settings_key" "$(winepath -w "$dir/wine-settings.reg")" /y >/dev/null 2>&1 || true
   wineserver -w
-  note "== $name (board $board): platform exit $native_status, Wine exit $wine_status, $((SECONDS - started)) s"
+  note "== $name (board $board): platform exit $native_status, Wine exit $wine_status; the prefix took $prefix_seconds s, the runs $((SECONDS - started)) s"
 
   # What the page started (Wine's process trace), against the frames the
   # platform's test screen presented.
@@ -248,6 +250,13 @@ run_case() {
       cat "$dir/settings.diff" >>"$report"
     fi
   fi
+  # The board's record: the machine's qorhlp16.dat, the double's [board] Installed.
+  local ours_record theirs_record theirs_ini
+  ours_record=$(cat "$dir/machine/qorhlp16.dat" 2>/dev/null || echo none)
+  theirs_ini=$(find "$dir/prefix/drive_c/windows" -maxdepth 1 -iname qorhlp16.ini | head -1)
+  theirs_record=$(tr -d '\r' <"$theirs_ini" | sed -n 's/^Installed=//p')
+  note "$name: the board record: ${ours_record} on the platform, ${theirs_record:-none} under Wine"
+  [ "$ours_record" = "${theirs_record:-none}" ] || fail "$name: the board record differs"
   # The boot file, whatever case the page's rename gave its name.
   local ours_boot theirs_boot
   ours_boot=$(find "$dir/machine/drives/c" -maxdepth 1 -iname autoexec.bat | head -1)
