@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "machine/guid_text.h"
-#include "machine/install_page.h"
+#include "machine/install_product.h"
 #include "platform/automation.h"
 
 namespace brontar::host {

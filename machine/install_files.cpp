@@ -25,20 +25,23 @@ std::string WindowsDosDirectory(const fs::path& folder) {
     return windows;
 }
 
+fs::path HostFolder(const fs::path& folder, std::string_view dosDirectory) {
+    const std::string bootDrive = ReadMachineIni(folder).GetOr("windows", "bootdrive", "C");
+    const std::optional<fs::path> mapped = MapDosPath(folder, dosDirectory, bootDrive.empty() ? 'C' : bootDrive[0]);
+    if (!mapped) throw MachineError("the folder '" + std::string(dosDirectory) + "' is not a DOS path");
+    std::error_code ec;
+    fs::create_directories(*mapped, ec);
+    if (ec) throw MachineError("cannot create " + mapped->string() + ": " + ec.message());
+    return *mapped;
+}
+
 fs::path WindowsHostFolder(const fs::path& folder, std::string_view below) {
-    const MachineIni ini = ReadMachineIni(folder);
     std::string directory = WindowsDosDirectory(folder);
     if (!below.empty()) {
         directory += '\\';
         directory += below;
     }
-    const std::string bootDrive = ini.GetOr("windows", "bootdrive", "C");
-    const std::optional<fs::path> mapped = MapDosPath(folder, directory, bootDrive.empty() ? 'C' : bootDrive[0]);
-    if (!mapped) throw MachineError("the Windows directory '" + directory + "' in machine.ini is not a DOS path");
-    std::error_code ec;
-    fs::create_directories(*mapped, ec);
-    if (ec) throw MachineError("cannot create " + mapped->string() + ": " + ec.message());
-    return *mapped;
+    return HostFolder(folder, directory);
 }
 
 fs::path EntryIgnoringCase(const fs::path& folder, std::string_view name) {

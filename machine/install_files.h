@@ -13,6 +13,10 @@ namespace brontar::machine {
 // separator).
 std::string WindowsDosDirectory(const std::filesystem::path& folder);
 
+// The host folder of a DOS directory of the machine (C:\WINDOWS\INF),
+// created when missing. Throws MachineError.
+std::filesystem::path HostFolder(const std::filesystem::path& folder, std::string_view dosDirectory);
+
 // The host folder of the Windows directory, or of a folder below it
 // ("SYSTEM"), created when missing. Throws MachineError.
 std::filesystem::path WindowsHostFolder(const std::filesystem::path& folder, std::string_view below = {});

@@ -4,8 +4,7 @@
 
 #include "machine/board/board_settings.h"
 #include "machine/install_monitor.h"
-#include "machine/install_page.h"
-#include "machine/install_testscreen.h"
+#include "machine/install_product.h"
 #include "machine/machine_folder.h"
 #include "machine/registry/registry_store.h"
 
@@ -18,9 +17,8 @@ void InstallMachine(const std::filesystem::path& folder, const std::filesystem::
         tree.CreateKey(std::string("HKEY_LOCAL_MACHINE\\") + kBoardSettingsKey);
     });
     out << "machine folder: " << folder.string() << '\n';
-    InstallTestScreen(folder, binDir, out);
     InstallMonitorAndSupportLibraries(folder, binDir, out);
-    InstallSettingsPage(folder, binDir, out);
+    InstallProduct(folder, binDir, out);
 }
 
 }  // namespace brontar::machine

@@ -19,8 +19,10 @@ int RunSetupCommand(const Arguments& args) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << "usage: brontar setup\n\n"
                      "Creates or repairs the machine folder (BRONTAR_MACHINE, else\n"
-                     "$XDG_DATA_HOME/brontar/machine): default files, the installed programs,\n"
-                     "the registry entries of the product. Never replaces the user's settings.\n";
+                     "$XDG_DATA_HOME/brontar/machine): default files, the monitor, and the\n"
+                     "product as the setup INF beside this program (BRNTRSET.INF, the file\n"
+                     "Windows 95 installs from) states it: the programs, the bitmaps and the\n"
+                     "registry entries. Never replaces the user's settings.\n";
         return 0;
     }
     if (!args.empty()) {

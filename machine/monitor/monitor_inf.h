@@ -1,13 +1,13 @@
 // Monitor INF files as Windows 95 setup reads them: [Manufacturer] and model
-// sections, install sections with AddReg and DelReg lists, %string%
-// substitution from [Strings], ';' comments, '\' line continuations, CR LF.
+// sections, install sections with AddReg and DelReg lists for the monitor's
+// class key (HKR). The file itself is read by the general INF reader.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "machine/inf/inf_file.h"
 #include "machine/monitor/monitor_description.h"
 
 namespace brontar::machine::monitor {
@@ -38,16 +38,11 @@ public:
     MonitorDescription Install(const InfModel& model, std::string_view infName, int* skippedLines = nullptr) const;
 
 private:
-    struct Line {
-        std::string key;  // empty without '='
-        std::vector<std::string> fields;
-        int number = 0;  // where the line starts in the file
-    };
-    const std::vector<Line>* Section(std::string_view name) const;
+    explicit MonitorInf(inf::InfFile file) : file_(std::move(file)) {}
     void ApplyRegistrySections(const std::vector<std::string>& sections, bool deleting, registry::RegistryKey& root,
                                int& skipped) const;
 
-    std::map<std::string, std::vector<Line>, std::less<>> sections_;  // by folded name
+    inf::InfFile file_;
 };
 
 }  // namespace brontar::machine::monitor

@@ -125,7 +125,9 @@ TEST(InstallTestScreen, GoesIntoTheWindowsDirectoryOfMachineIni) {
 
 TEST(InstallTestScreen, WithoutABuiltProgramTheBitmapsStillArrive) {
     TempMachine machine;
-    const std::string progress = Install(machine, machine.scratch() / "no-such-build");
+    const fs::path bin = machine.scratch() / "bin-without-programs";
+    WriteFileText(bin / "BRNTRSET.INF", ReadFileText(fs::path(BRONTAR_BIN_DIR) / "BRNTRSET.INF"));
+    const std::string progress = Install(machine, bin);
     EXPECT_NE(progress.find("not found"), std::string::npos) << progress;
     EXPECT_FALSE(fs::exists(machine.driveC() / "WINDOWS" / "BRNTRTST.EXE"));
     EXPECT_TRUE(fs::exists(machine.driveC() / "WINDOWS" / "VAULT1.BMP"));

@@ -6,7 +6,7 @@
 
 #include "host/display_properties.h"
 #include "host/panel_script.h"
-#include "machine/install_page.h"
+#include "machine/install_product.h"
 #include "machine/machine_folder.h"
 #include "machine/registry/registry_store.h"
 #include "tests/support/temp_machine.h"
