@@ -316,8 +316,13 @@ extern "C" INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA lppsph) {
         DestroyWindow(sheet);
         return -1;
     }
-    brontar::platform::Notify(sheet, state.pages[state.active]->window, PSN_SETACTIVE, 0);
-    ShowWindow(state.pages[state.active]->window, SW_SHOW);
+    HWND activePage = state.pages[state.active]->window;
+    brontar::platform::Notify(sheet, activePage, PSN_SETACTIVE, 0);
+    ShowWindow(activePage, SW_SHOW);
+    // A page whose WM_INITDIALOG answered TRUE opens with the focus on its
+    // first tab stop; one that answered FALSE placed the focus itself.
+    if (HWND control = brontar::platform::TakeDeferredDialogFocus(activePage))
+        brontar::platform::MoveDialogFocus(sheet, control);
     // Modal: the owner takes no input while the sheet is open.
     HWND owner = lppsph->hwndParent;
     const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);

@@ -24,6 +24,19 @@ void RememberDialogFocus(HWND dialog, HWND control);
 // the default frame follows it.
 void MoveDialogFocus(HWND dialog, HWND control);
 
+// The control a WM_INITDIALOG that answers TRUE gives the focus: the first
+// control in tab order that is a visible, enabled WS_TABSTOP by its own
+// style (the dialog itself is not shown yet), else the first visible,
+// enabled control; null when there is none.
+HWND FirstFocusControl(HWND dialog);
+
+// For a DS_CONTROL dialog made hidden (a property page) whose WM_INITDIALOG
+// answered TRUE: the control its parent gives the focus when it shows the
+// dialog, since the dialog manager leaves the focus alone meanwhile; null
+// for any other dialog, or once asked. Looked up when asked, so a control
+// disabled meanwhile is passed over.
+HWND TakeDeferredDialogFocus(HWND dialog);
+
 // What one class's control shows (DescribeControl asks each in turn); false
 // for a window of another class.
 bool DescribeButton(HWND control, ControlDescription* out);

@@ -19,6 +19,7 @@ struct DialogInfo {
     LONG baseY = 13;       // 8 y units down
     WORD defaultId = 0;    // DM_SETDEFID, else the template's first BS_DEFPUSHBUTTON; 0 none
     HWND focus = nullptr;  // the control that had the focus last, given back on WM_SETFOCUS
+    bool deferredFocus = false;  // a hidden page asked for the default focus, for its parent to give
 };
 
 // value x numerator / denominator, rounded to nearest as Windows scales units.
@@ -54,9 +55,16 @@ void MeasureFont(HFONT font, LONG* baseX, LONG* baseY) {
     ReleaseDC(nullptr, dc);
 }
 
-RECT UnitsToPixels(const RECT& units, const DialogInfo& info) {
-    return RECT{ScaleUnits(units.left, info.baseX, 4), ScaleUnits(units.top, info.baseY, 8),
-                ScaleUnits(units.right, info.baseX, 4), ScaleUnits(units.bottom, info.baseY, 8)};
+LONG UnitsToPixelsX(LONG units, const DialogInfo& info) { return ScaleUnits(units, info.baseX, 4); }
+LONG UnitsToPixelsY(LONG units, const DialogInfo& info) { return ScaleUnits(units, info.baseY, 8); }
+
+// A template's position and size in pixels: each of the four numbers is
+// scaled and rounded on its own (not the two edges), so equal widths in
+// units are equal widths in pixels wherever the controls start.
+RECT UnitBoxToPixels(const DialogUnitBox& units, const DialogInfo& info) {
+    const LONG x = UnitsToPixelsX(units.x, info);
+    const LONG y = UnitsToPixelsY(units.y, info);
+    return RECT{x, y, x + UnitsToPixelsX(units.cx, info), y + UnitsToPixelsY(units.cy, info)};
 }
 
 // The dialog class's window procedure: the dialog procedure first, then the
@@ -76,7 +84,7 @@ LRESULT CALLBACK DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 HWND CreateItem(HWND dialog, HINSTANCE instance, const DialogTemplateItem& item, const DialogInfo& info) {
-    RECT pixels = UnitsToPixels(item.units, info);
+    RECT pixels = UnitBoxToPixels(item.units, info);
     HWND control = CreateWindowExA(item.exStyle, item.className.c_str(), item.title.c_str(), item.style | WS_CHILD,
                                    pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
                                    dialog, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(item.id)), instance, nullptr);
@@ -111,6 +119,14 @@ void EnsureDialogClasses() {
 void RememberDialogFocus(HWND dialog, HWND control) {
     auto found = Dialogs().find(dialog);
     if (found != Dialogs().end() && IsChild(dialog, control)) found->second.focus = control;
+}
+
+HWND TakeDeferredDialogFocus(HWND dialog) {
+    auto found = Dialogs().find(dialog);
+    if (found == Dialogs().end()) return nullptr;
+    if (!found->second.deferredFocus) return nullptr;
+    found->second.deferredFocus = false;
+    return FirstFocusControl(dialog);
 }
 
 bool DescribeControl(HWND control, ControlDescription* out) {
@@ -188,7 +204,7 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
                                 DEFAULT_CHARSET, 0, 0, 0, 0, parsed->faceName.c_str());
         if (info.font != nullptr) brontar::platform::MeasureFont(info.font, &info.baseX, &info.baseY);
     }
-    RECT pixels = brontar::platform::UnitsToPixels(parsed->units, info);
+    RECT pixels = brontar::platform::UnitBoxToPixels(parsed->units, info);
     HWND dialog = CreateWindowExA(parsed->exStyle, DIALOG_CLASS_NAME, parsed->caption.c_str(),
                                   parsed->style & ~static_cast<DWORD>(WS_VISIBLE), pixels.left, pixels.top,
                                   pixels.right - pixels.left, pixels.bottom - pixels.top, hWndParent, nullptr,
@@ -207,22 +223,30 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
     }
     Dialogs()[dialog] = info;
     SetWindowLongPtrA(dialog, static_cast<int>(DWLP_DLGPROC), reinterpret_cast<LONG_PTR>(lpDialogFunc));
-    HWND firstTabStop = nullptr;
     for (const auto& item : parsed->items) {
-        HWND control = brontar::platform::CreateItem(dialog, hInstance, item, info);
-        if (control == nullptr) {
+        if (brontar::platform::CreateItem(dialog, hInstance, item, info) == nullptr) {
             DestroyWindow(dialog);
             return nullptr;
         }
-        if (firstTabStop == nullptr && (item.style & WS_TABSTOP)) firstTabStop = control;
     }
-    const LRESULT wantsFocus = SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), dwInitParam);
+    const LRESULT wantsFocus =
+        SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(brontar::platform::FirstFocusControl(dialog)),
+                     dwInitParam);
     if (!IsWindow(dialog)) return nullptr;
-    // TRUE asks for the focus on the first tab stop; a dialog that is a
-    // control of another and not yet visible leaves the focus where it is.
-    if (wantsFocus && firstTabStop != nullptr && (!(parsed->style & DS_CONTROL) || (parsed->style & WS_VISIBLE))) {
-        Dialogs()[dialog].focus = firstTabStop;
-        SetFocus(firstTabStop);
+    // TRUE asks for the default focus, looked up again: the procedure may
+    // have disabled or hidden the control it was offered. FALSE leaves the
+    // focus where the procedure put it.
+    if (wantsFocus) {
+        HWND control = brontar::platform::FirstFocusControl(dialog);
+        if ((parsed->style & DS_CONTROL) && !(parsed->style & WS_VISIBLE)) {
+            // A page made hidden: its parent gives the focus when it shows it.
+            Dialogs()[dialog].deferredFocus = true;
+        } else if (control != nullptr) {
+            Dialogs()[dialog].focus = control;
+            SetFocus(control);
+        } else if (!(parsed->style & WS_CHILD)) {
+            SetFocus(dialog);  // nothing can take it: the dialog itself has the keys
+        }
     }
     if (parsed->style & WS_VISIBLE) ShowWindow(dialog, SW_SHOWNORMAL);
     return dialog;
@@ -258,7 +282,11 @@ extern "C" UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString
 extern "C" BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
     auto found = Dialogs().find(hDlg);
     if (found == Dialogs().end() || lpRect == nullptr) return FALSE;
-    *lpRect = brontar::platform::UnitsToPixels(*lpRect, found->second);
+    // Each coordinate on its own, as a point in units: a rect's edges.
+    const DialogInfo& info = found->second;
+    *lpRect = RECT{brontar::platform::UnitsToPixelsX(lpRect->left, info), brontar::platform::UnitsToPixelsY(lpRect->top, info),
+                   brontar::platform::UnitsToPixelsX(lpRect->right, info),
+                   brontar::platform::UnitsToPixelsY(lpRect->bottom, info)};
     return TRUE;
 }
 

@@ -66,6 +66,32 @@ void MoveDefaultFrame(HWND dialog, HWND focus) {
 
 }  // namespace
 
+namespace {
+
+// Shown and enabled by the window's own style, whatever its parents are.
+bool StyledUsable(HWND window) { return (StyleOf(window) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE; }
+
+// The first control under `parent` in tab order (a WS_TABSTOP one when asked),
+// walking into control parents that are shown and enabled by their style.
+HWND FirstStyledControl(HWND parent, bool tabStopsOnly) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!StyledUsable(child)) continue;
+        if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
+            if (HWND inside = FirstStyledControl(child, tabStopsOnly)) return inside;
+        } else if (!tabStopsOnly || (StyleOf(child) & WS_TABSTOP)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND FirstFocusControl(HWND dialog) {
+    HWND tabStop = FirstStyledControl(dialog, true);
+    return tabStop != nullptr ? tabStop : FirstStyledControl(dialog, false);
+}
+
 void MoveDialogFocus(HWND dialog, HWND control) {
     if (control == nullptr) return;
     SetFocus(control);

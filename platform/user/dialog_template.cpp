@@ -81,11 +81,8 @@ std::string PredefinedClassName(WORD ordinal) {
     }
 }
 
-bool ReadRect(TemplateReader& reader, RECT& units) {
-    LONG x, y, cx, cy;
-    if (!reader.Short(x) || !reader.Short(y) || !reader.Short(cx) || !reader.Short(cy)) return false;
-    units = RECT{x, y, x + cx, y + cy};
-    return true;
+bool ReadUnitBox(TemplateReader& reader, DialogUnitBox& units) {
+    return reader.Short(units.x) && reader.Short(units.y) && reader.Short(units.cx) && reader.Short(units.cy);
 }
 
 }  // namespace
@@ -101,7 +98,7 @@ std::optional<DialogTemplateData> ParseDialogTemplate(const void* data, size_t s
     DialogTemplateData dialog;
     WORD count = 0;
     if (!reader.Dword(dialog.style) || !reader.Dword(dialog.exStyle) || !reader.Word(count) ||
-        !ReadRect(reader, dialog.units)) {
+        !ReadUnitBox(reader, dialog.units)) {
         WriteDiagnostic("dialogs: truncated dialog template");
         return std::nullopt;
     }
@@ -128,7 +125,7 @@ std::optional<DialogTemplateData> ParseDialogTemplate(const void* data, size_t s
         DialogTemplateItem item;
         WORD classOrdinal = 0, titleOrdinal = 0, extra = 0;
         bool classOrdinalForm = false, titleOrdinalForm = false;
-        if (!reader.Dword(item.style) || !reader.Dword(item.exStyle) || !ReadRect(reader, item.units) ||
+        if (!reader.Dword(item.style) || !reader.Dword(item.exStyle) || !ReadUnitBox(reader, item.units) ||
             !reader.Word(item.id) || !reader.NameOrOrdinal(item.className, classOrdinal, classOrdinalForm) ||
             !reader.NameOrOrdinal(item.title, titleOrdinal, titleOrdinalForm) || !reader.Word(extra)) {
             WriteDiagnostic("dialogs: truncated dialog template item");

@@ -10,11 +10,21 @@
 
 namespace brontar::platform {
 
-// One control of a template; positions in dialog units.
+// A position and size in dialog units, as a template stores them. The
+// dialog manager scales each of the four numbers on its own, so a control's
+// width never depends on where it starts.
+struct DialogUnitBox {
+    LONG x = 0;
+    LONG y = 0;
+    LONG cx = 0;
+    LONG cy = 0;
+};
+
+// One control of a template.
 struct DialogTemplateItem {
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT units{};            // left, top, right, bottom in dialog units
+    DialogUnitBox units;
     WORD id = 0;
     std::string className;   // predefined ordinals mapped to their names
     std::string title;       // UTF-8; "#n" for an ordinal title
@@ -23,7 +33,7 @@ struct DialogTemplateItem {
 struct DialogTemplateData {
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT units{};
+    DialogUnitBox units;
     std::string caption;
     WORD pointSize = 0;      // 0 without DS_SETFONT
     std::string faceName;

@@ -55,27 +55,28 @@ protected:
 };
 
 TEST_F(ControlPaintTest, PushButtonsBevelDefaultFramePressedAndFocus) {
-    // 4,4 40x14 units: 6,7 to 66,29, so 60 by 22 pixels.
+    // 4,4 40x14 units: at 6,7 (4 x 6 / 4, 4 x 13 / 8 = 6.5 rounded), 60 by 23
+    // pixels (14 x 13 / 8 = 22.75 rounded: the height is scaled on its own).
     const RECT placed = PlacedRect(30);
     EXPECT_EQ(placed.left, 6);
     EXPECT_EQ(placed.top, 7);
     EXPECT_EQ(placed.right, 66);
-    EXPECT_EQ(placed.bottom, 29);
+    EXPECT_EQ(placed.bottom, 30);
 
     // The plain button: highlight over dark shadow outside, light over shadow inside, face within.
     auto plain = Painted(31);
     ASSERT_EQ(plain.width, 60);
-    ASSERT_EQ(plain.height, 22);
+    ASSERT_EQ(plain.height, 23);
     EXPECT_EQ(At(plain, 0, 0), kWhite);
     EXPECT_EQ(At(plain, 58, 0), kWhite);
     EXPECT_EQ(At(plain, 59, 0), kBlack);
-    EXPECT_EQ(At(plain, 0, 21), kBlack);
-    EXPECT_EQ(At(plain, 59, 21), kBlack);
+    EXPECT_EQ(At(plain, 0, 22), kBlack);
+    EXPECT_EQ(At(plain, 59, 22), kBlack);
     EXPECT_EQ(At(plain, 1, 1), kFace);
     EXPECT_EQ(At(plain, 58, 1), kShadow);
-    EXPECT_EQ(At(plain, 1, 20), kShadow);
+    EXPECT_EQ(At(plain, 1, 21), kShadow);
     EXPECT_EQ(At(plain, 2, 2), kFace);
-    EXPECT_EQ(At(plain, 57, 19), kFace);
+    EXPECT_EQ(At(plain, 57, 20), kFace);
 
     // The default button: a dark frame, the same bevel one pixel in.
     auto byDefault = Painted(30);
@@ -85,8 +86,8 @@ TEST_F(ControlPaintTest, PushButtonsBevelDefaultFramePressedAndFocus) {
     EXPECT_EQ(At(byDefault, 1, 1), kWhite);
     EXPECT_EQ(At(byDefault, 58, 1), kBlack);
     EXPECT_EQ(At(byDefault, 57, 2), kShadow);
-    EXPECT_EQ(At(byDefault, 2, 19), kShadow);
-    EXPECT_EQ(At(byDefault, 30, 20), kBlack);
+    EXPECT_EQ(At(byDefault, 2, 20), kShadow);
+    EXPECT_EQ(At(byDefault, 30, 21), kBlack);
 
     // Pressed (BM_SETSTATE): a shadow frame inside the dark one, a flat face.
     HWND button = GetDlgItem(dialog_, 30);
@@ -95,9 +96,9 @@ TEST_F(ControlPaintTest, PushButtonsBevelDefaultFramePressedAndFocus) {
     auto pressed = Painted(30);
     EXPECT_EQ(At(pressed, 0, 0), kBlack);
     EXPECT_EQ(At(pressed, 1, 1), kShadow);
-    EXPECT_EQ(At(pressed, 58, 20), kShadow);
+    EXPECT_EQ(At(pressed, 58, 21), kShadow);
     EXPECT_EQ(At(pressed, 2, 2), kFace);
-    EXPECT_EQ(At(pressed, 57, 19), kFace);
+    EXPECT_EQ(At(pressed, 57, 20), kFace);
     SendMessageA(button, BM_SETSTATE, FALSE, 0);
 
     // Focused: the dotted rectangle 4 pixels in (frame and bevel), x + y even inverted.

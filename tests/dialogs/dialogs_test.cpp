@@ -23,6 +23,8 @@ struct Received {
 };
 std::vector<Received> received;
 LRESULT notifyResult = 0;
+// What WM_INITDIALOG does and answers, when a test sets it (else TRUE).
+std::function<INT_PTR(HWND)> initDialog;
 
 INT_PTR CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
@@ -32,6 +34,7 @@ INT_PTR CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     }
     if (message == WM_INITDIALOG || message == WM_COMMAND || message == WM_HSCROLL)
         received.push_back({message, wParam, lParam});
+    if (message == WM_INITDIALOG && initDialog) return initDialog(hwnd);
     return message == WM_INITDIALOG;
 }
 
@@ -41,6 +44,7 @@ protected:
         ::setenv("BRONTAR_DISPLAY", "headless", 1);
         received.clear();
         notifyResult = 0;
+        initDialog = nullptr;
         dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), nullptr, RecordingProc, 77);
         ASSERT_NE(dialog_, nullptr);
     }
@@ -61,16 +65,15 @@ TEST_F(DialogTest, ItemsAreChildrenPlacedInDialogUnits) {
     for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
         ids.push_back(GetDlgCtrlID(child));
     EXPECT_EQ(ids, (std::vector<int>{10, 11, 12, 13, 14, 15}));
-    // The push button at 70,4 size 40x14 units sits where MapDialogRect puts it.
-    RECT units{70, 4, 110, 18};
-    ASSERT_TRUE(MapDialogRect(dialog_, &units));
+    // The push button at 70,4 size 40x14 units: at 105,7 (4 x 13 / 8 = 6.5
+    // rounded), 60 by 23 pixels (14 x 13 / 8 = 22.75 rounded).
     RECT placed;
     GetWindowRect(Item(14), &placed);
     MapWindowPoints(nullptr, dialog_, reinterpret_cast<LPPOINT>(&placed), 2);
-    EXPECT_EQ(placed.left, units.left);
-    EXPECT_EQ(placed.top, units.top);
-    EXPECT_EQ(placed.right, units.right);
-    EXPECT_EQ(placed.bottom, units.bottom);
+    EXPECT_EQ(placed.left, 105);
+    EXPECT_EQ(placed.top, 7);
+    EXPECT_EQ(placed.right, 165);
+    EXPECT_EQ(placed.bottom, 30);
     // Four x units are one average character, eight y units one line: never
     // a degenerate scale.
     RECT one{0, 0, 4, 8};
@@ -78,6 +81,100 @@ TEST_F(DialogTest, ItemsAreChildrenPlacedInDialogUnits) {
     EXPECT_GT(one.right, 2);
     EXPECT_GT(one.bottom, 8);
     EXPECT_NE(SendMessageA(Item(10), WM_GETFONT, 0, 0), 0);
+}
+
+// The settings page's numbers with base units 6 by 13: each of x, y, width
+// and height is scaled and rounded on its own, so the two 213-unit group
+// boxes are both 320 pixels wide and every 9-unit row 15 high, wherever they
+// start (scaling the edges and subtracting gave 319, and rows of 14 or 15).
+TEST(DialogUnitsTest, PositionAndSizeAreEachScaledOnTheirOwn) {
+    ::setenv("BRONTAR_DISPLAY", "headless", 1);
+    brontar::testing::TempMachine machine;
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(103), nullptr, RecordingProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    struct Case {
+        int id;
+        RECT pixels;  // left, top, right, bottom in the dialog
+    };
+    const Case cases[] = {
+        {40, {11, 7, 331, 176}},     // 7,4 213x104: 10.5, 6.5, 319.5 rounded up; 169
+        {41, {11, 180, 331, 284}},   // 7,111 213x64: 180.375 down; 104
+        {42, {21, 59, 171, 74}},     // 14,36 100x9: 58.5 up; 14.625 up
+        {43, {21, 75, 171, 90}},     // 14,46 100x9: 74.75 up
+        {44, {183, 106, 320, 121}},  // 122,65 91x9: 105.625 up; 136.5 up
+        {45, {222, 26, 320, 49}},    // 148,16 65x14: 97.5 up; 22.75 up
+    };
+    for (const Case& expected : cases) {
+        RECT placed;
+        GetWindowRect(GetDlgItem(dialog, expected.id), &placed);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<LPPOINT>(&placed), 2);
+        EXPECT_EQ(placed.left, expected.pixels.left) << expected.id;
+        EXPECT_EQ(placed.top, expected.pixels.top) << expected.id;
+        EXPECT_EQ(placed.right, expected.pixels.right) << expected.id;
+        EXPECT_EQ(placed.bottom, expected.pixels.bottom) << expected.id;
+    }
+    // The dialog itself at 7,4 with 227x215 units: 341 by 349 pixels.
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    EXPECT_EQ(frame.left, 11);
+    EXPECT_EQ(frame.top, 7);
+    EXPECT_EQ(frame.right - frame.left, 341);
+    EXPECT_EQ(frame.bottom - frame.top, 349);
+    // MapDialogRect scales each coordinate as a point: the right edge 220 is 330.
+    RECT units{7, 4, 220, 108};
+    ASSERT_TRUE(MapDialogRect(dialog, &units));
+    EXPECT_EQ(units.left, 11);
+    EXPECT_EQ(units.top, 7);
+    EXPECT_EQ(units.right, 330);
+    EXPECT_EQ(units.bottom, 176);  // 175.5 rounded up
+    DestroyWindow(dialog);
+}
+
+// Where the focus is once a dialog is made, by what WM_INITDIALOG did and
+// answered: TRUE gives it to the first visible, enabled tab stop as it is
+// after the procedure ran; FALSE leaves it where the procedure put it (or
+// where it was); with no tab stop the first control takes it, with no
+// control the dialog itself.
+TEST(DialogFocusTest, InitDialogAnswerDecidesTheFirstFocus) {
+    ::setenv("BRONTAR_DISPLAY", "headless", 1);
+    brontar::testing::TempMachine machine;
+    HWND elsewhere = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* what;
+        int templateId;
+        std::function<INT_PTR(HWND)> init;
+        int focusId;  // 0: the window focused before; -1: the dialog itself
+    };
+    const Case cases[] = {
+        {"TRUE", 100, [](HWND) -> INT_PTR { return TRUE; }, 11},
+        {"TRUE after disabling the first tab stop", 100,
+         [](HWND dialog) -> INT_PTR {
+             EnableWindow(GetDlgItem(dialog, 11), FALSE);
+             return TRUE;
+         },
+         12},
+        {"FALSE after focusing a control", 100,
+         [](HWND dialog) -> INT_PTR {
+             SetFocus(GetDlgItem(dialog, 14));
+             return FALSE;
+         },
+         14},
+        {"FALSE alone", 100, [](HWND) -> INT_PTR { return FALSE; }, 0},
+        {"TRUE without tab stops", 104, [](HWND) -> INT_PTR { return TRUE; }, 50},
+        {"TRUE without controls", 105, [](HWND) -> INT_PTR { return TRUE; }, -1},
+    };
+    for (const Case& c : cases) {
+        SetFocus(elsewhere);
+        initDialog = c.init;
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.templateId), nullptr,
+                                         RecordingProc, 0);
+        initDialog = nullptr;
+        ASSERT_NE(dialog, nullptr) << c.what;
+        HWND expected = c.focusId == 0 ? elsewhere : c.focusId < 0 ? dialog : GetDlgItem(dialog, c.focusId);
+        EXPECT_EQ(GetFocus(), expected) << c.what;
+        DestroyWindow(dialog);
+    }
+    DestroyWindow(elsewhere);
 }
 
 TEST_F(DialogTest, DialogFontBaseUnitsAndDefaultColours) {
@@ -222,9 +319,13 @@ protected:
         ::setenv("BRONTAR_LOG", (machine_.scratch() / "events.log").c_str(), 1);
         received.clear();
         notifyResult = 0;
+        initDialog = nullptr;
         brontar::platform::ClearMessageBoxAnswers();
     }
-    void TearDown() override { ::unsetenv("BRONTAR_LOG"); }
+    void TearDown() override {
+        ::unsetenv("BRONTAR_LOG");
+        initDialog = nullptr;
+    }
 
     // Runs a one-page sheet; each step plays on the sheet.
     INT_PTR Run(std::vector<std::function<void(HWND)>> steps) {
@@ -267,6 +368,23 @@ protected:
     brontar::testing::TempMachine machine_;
     UINT references_ = 0;
 };
+
+// A page whose WM_INITDIALOG answers TRUE opens with the focus on its first
+// tab stop (not on the sheet's tabs); one that answers FALSE keeps the focus
+// it gave itself.
+TEST_F(PropertySheetTest, OpeningFocusFollowsThePagesInitDialogAnswer) {
+    auto focusOn = [](int id) {
+        return [id](HWND sheet) {
+            EXPECT_EQ(GetFocus(), GetDlgItem(brontar::platform::ActivePropertySheetPage(sheet), id));
+        };
+    };
+    EXPECT_EQ(Run({focusOn(11), Press(IDCANCEL)}), 0);
+    initDialog = [](HWND page) -> INT_PTR {
+        SetFocus(GetDlgItem(page, 13));
+        return FALSE;
+    };
+    EXPECT_EQ(Run({focusOn(13), Press(IDCANCEL)}), 0);
+}
 
 TEST_F(PropertySheetTest, ApplyThenOkNotifyInWindowsOrder) {
     // Apply is available only after a page reports a change, and again not after applying.

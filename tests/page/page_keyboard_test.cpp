@@ -36,17 +36,36 @@ SheetStep ExpectFocus(int id) {
 }
 
 TEST_F(PageKeyboardTest, TabWalksTheTemplatesTabStopsThenTheSheetsButtons) {
-    // From the template: the two lists, the two rate buttons, the three
-    // sliders, the link box, the two gamma buttons, the clock switch and the
-    // restart box; then OK and Cancel (Apply is disabled); then the tabs.
-    const std::vector<int> order = {1036, 1012, 1030, 1025, 1062, 1061, 1063, 1064, 1026, 1027, 1056, 1069, IDOK,
-                                    IDCANCEL, platform::kTabControlId};
-    std::vector<SheetStep> steps = {ExpectFocus(platform::kTabControlId)};
+    // The sheet opens on the page's first tab stop, the resolution list.
+    // From there the template's order: the rate list, the two rate buttons,
+    // the three sliders, the link box, the two gamma buttons, the clock
+    // switch and the restart box; then OK and Cancel (Apply is disabled);
+    // then the tabs, and round to the resolution list.
+    const std::vector<int> order = {1012, 1030, 1025, 1062, 1061, 1063, 1064, 1026, 1027, 1056, 1069, IDOK,
+                                    IDCANCEL, platform::kTabControlId, 1036};
+    std::vector<SheetStep> steps = {ExpectFocus(1036)};
     for (int id : order) steps.insert(steps.end(), {Key(VK_TAB), ExpectFocus(id)});
     // Shift+Tab walks back.
-    steps.insert(steps.end(), {Key(VK_TAB, true), ExpectFocus(IDCANCEL), Key(VK_TAB, true), ExpectFocus(IDOK),
-                               Key(VK_TAB, true), ExpectFocus(1069), Cancel()});
+    steps.insert(steps.end(), {Key(VK_TAB, true), ExpectFocus(platform::kTabControlId), Key(VK_TAB, true),
+                               ExpectFocus(IDCANCEL), Key(VK_TAB, true), ExpectFocus(IDOK), Key(VK_TAB, true),
+                               ExpectFocus(1069), Cancel()});
     RunPage(steps);
+}
+
+// The keys alone from the moment the sheet opens: the resolution list has
+// the focus, so Up three times walks from 800 x 600 to 512 x 384 and Enter
+// is OK, which keeps that resolution as the last one chosen.
+TEST_F(PageKeyboardTest, UpThreeTimesAndEnterFromTheOpeningPick512x384) {
+    SetLastResolution(800, 600);
+    EXPECT_EQ(RunPage({Check([](HWND page) {
+                           EXPECT_EQ(SendDlgItemMessageA(page, IDC_RESOLUTION_LIST, CB_GETCURSEL, 0, 0), 3);
+                       }),
+                       Key(VK_UP), Key(VK_UP), Key(VK_UP), Key(VK_RETURN)}),
+              1);
+    int width = 0, height = 0;
+    GetLastResolution(&width, &height);
+    EXPECT_EQ(width, 512);
+    EXPECT_EQ(height, 384);
 }
 
 TEST_F(PageKeyboardTest, ClickAtAControlsCentreDoesWhatTheScriptsClickDoes) {
