@@ -75,17 +75,30 @@ make_machine() {
   if [ "$board" = no ]; then printf '\n[hgi1init]\nboardpresent=no\n' >>"$machine/machine.ini"; fi
 }
 
-# STUB until the setup INF lands: the files and keys by hand.
+# The product installed as Windows 95 installs it: from its setup INF with
+# Wine's own setup, out of a folder holding the INF and every file it names.
+# A Windows build that leaves the INF and the bitmaps beside its programs is
+# that folder; otherwise they are gathered beside copies of the programs
+# (the INF from resources/, the bitmaps of the fresh machine).
 install_product() {
-  local prefix=$1
-  cp "$windows/bin/BRNTRSET.DLL" "$windows/bin/_brntrst.loc" "$prefix/drive_c/windows/system/"
-  cp "$windows/bin/BRNTRTST.EXE" "$prefix/drive_c/windows/"
-  cp "$STUB_MACHINE"/drives/c/WINDOWS/*.BMP "$prefix/drive_c/windows/"
-  printf '%s\n' 'REGEDIT4' '' \
-    '[HKEY_CLASSES_ROOT\CLSID\{E41263E9-6834-4721-A6A6-CF963B5658BB}\InprocServer32]' '@="BRNTRSET.DLL"' '' \
-    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Controls Folder\Display\shellex\PropertySheetHandlers\Brontar 3D]' \
-    '@="{E41263E9-6834-4721-A6A6-CF963B5658BB}"' >"$work/product.reg"
-  wine regedit "$(winepath -w "$work/product.reg")" >/dev/null 2>&1
+  local prefix=$1 machine=$2 disk=$windows/bin
+  if [ ! -e "$disk/BRNTRSET.INF" ] || [ ! -e "$disk/CASTLE.BMP" ]; then
+    disk=$work/setup-disk
+    mkdir -p "$disk"
+    cp "$windows/bin/BRNTRSET.DLL" "$windows/bin/_brntrst.loc" "$windows/bin/BRNTRTST.EXE" "$disk/"
+    cp "$root/resources/BRNTRSET.INF" "$disk/"
+    cp "$machine"/drives/c/WINDOWS/*.BMP "$disk/"
+  fi
+  wine rundll32 setupapi.dll,InstallHinfSection DefaultInstall 132 "$(winepath -w "$disk/BRNTRSET.INF")" \
+    >/dev/null 2>&1
+  wineserver -w
+  local file
+  for file in system32/BRNTRSET.DLL system32/_brntrst.loc BRNTRTST.EXE CASTLE.BMP RACER.BMP; do
+    if [ -z "$(find "$prefix/drive_c/windows" -ipath "$prefix/drive_c/windows/$file" 2>/dev/null)" ]; then
+      fail "the setup INF did not install C:\\WINDOWS\\${file//\//\\}"
+      return 1
+    fi
+  done
 }
 
 # A fresh Wine prefix set to Windows 95, installed from the setup INF with
@@ -97,7 +110,7 @@ make_prefix() {
   wine_servers+=("$prefix")
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
-  STUB_MACHINE=$machine install_product "$prefix"
+  install_product "$prefix" "$machine" || return 1
   # The doubles go where the board's drivers put the libraries: the
   # system folder Windows 95 and Wine's 16-bit loader search.
   cp "$doubles/qorhlp16.dll" "$doubles/hgi1init.dll" "$prefix/drive_c/windows/system/"
