@@ -256,6 +256,10 @@ run_case() {
   [ "$native_status" = "$wine_status" ] || fail "$name: exit status $native_status on the platform, $wine_status under Wine"
   grep -q 'QT_Thunk repair is not in place' "$dir/wine.err" && fail "$name: $(grep -m1 QT_Thunk "$dir/wine.err")"
   compare_dumps "$dir/native.dump" "$dir/wine.dump" "$name"
+  if [ "$board" = yes ]; then
+    [ -s "$dir/native.dump" ] && [ -s "$dir/wine.dump" ] || fail "$name: no dump from one of them"
+    [ -s "$dir/native-settings.reg" ] && [ -s "$dir/wine-settings.reg" ] || fail "$name: no settings key on one of them"
+  fi
   if [ -e "$dir/native-settings.reg" ] || [ -e "$dir/wine-settings.reg" ]; then
     if ! diff <(settings_values "$dir/native-settings.reg" 2>/dev/null) \
               <(settings_values "$dir/wine-settings.reg" 2>/dev/null) >"$dir/settings.diff"; then
