@@ -328,6 +328,20 @@ slide 1056 1
 click 1069
 dump
 ok'
+run_case reset yes 'select 1036 640 x 480
+select 1012 85 Hz
+slide 1062 10
+answer no
+click 1025
+answer yes
+click 1027
+tab
+dump
+click 1026
+answer yes
+click 1025
+dump
+ok'
 test_screen_alone
 run_case no-board no 'dump'
 note "the Wine check took $((SECONDS - check_started)) s"
