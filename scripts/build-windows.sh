@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows files with MinGW-w64 (i686): BRNTRTST.EXE, BRNTRSET.DLL
-# and _brntrst.loc in BUILD_DIR/bin.
+# and _brntrst.loc in BUILD_DIR/bin, and the fixtures of Windows test runs in
+# BUILD_DIR/test_doubles.
 # scripts/build-windows.sh [BUILD_DIR [CMAKE_ARGS...]]   (default build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,4 +11,4 @@ scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-i686-mingw32.cmake \
   -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
-ls -l "$build/bin"
+ls -l "$build/bin" "$build/test_doubles"

@@ -12,7 +12,7 @@ typedef void(WINAPI* FreeLibrary16Entry)(WORD module);
 void RepairedQtThunk(void);
 DWORD CallQtThunkEntry(void* entry, DWORD target);
 
-/* KERNEL32's K32WOWCallback16Ex, which RepairedQtThunk calls. */
+/* K32WOWCallback16Ex (or WOW32's WOWCallback16Ex), which RepairedQtThunk calls. */
 WowCallback16Ex repairWowCallback16Ex = NULL;
 
 /* The last module repaired, for the self-check. */
