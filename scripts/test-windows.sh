@@ -35,7 +35,7 @@ done
 brontar=$native/bin/brontar
 doubles=$windows/test_doubles
 panel_host=$doubles/PANELHST.EXE
-for file in "$brontar" "$panel_host" "$doubles/qorhlp16.dll" "$doubles/hgi1init.dll" "$windows/bin/BRNTRSET.DLL"; do
+for file in "$brontar" "$panel_host" "$doubles/qorhlp16.dll" "$doubles/hgi1init.dll" "$windows/floppy/BRNTRSET.INF"; do
   [ -e "$file" ] || { say "$file is missing: build with scripts/build.sh and scripts/build-windows.sh"; exit 1; }
 done
 
@@ -75,31 +75,6 @@ make_machine() {
   if [ "$board" = no ]; then printf '\n[hgi1init]\nboardpresent=no\n' >>"$machine/machine.ini"; fi
 }
 
-# The product installed as Windows 95 installs it: from its setup INF with
-# Wine's own setup, out of a folder holding the INF and every file it names.
-# A Windows build that leaves the INF and the bitmaps beside its programs is
-# that folder; otherwise they are gathered beside copies of the programs
-# (the INF from resources/, the bitmaps of the fresh machine).
-install_product() {
-  local prefix=$1 machine=$2 disk=$windows/bin
-  if [ ! -e "$disk/BRNTRSET.INF" ] || [ ! -e "$disk/CASTLE.BMP" ]; then
-    disk=$work/setup-disk
-    mkdir -p "$disk"
-    cp "$windows/bin/BRNTRSET.DLL" "$windows/bin/_brntrst.loc" "$windows/bin/BRNTRTST.EXE" "$disk/"
-    cp "$root/resources/BRNTRSET.INF" "$disk/"
-    cp "$machine"/drives/c/WINDOWS/*.BMP "$disk/"
-  fi
-  wine rundll32 setupapi.dll,InstallHinfSection DefaultInstall 132 "$(winepath -w "$disk/BRNTRSET.INF")" \
-    >/dev/null 2>&1
-  wineserver -w
-  local file
-  for file in system32/BRNTRSET.DLL system32/_brntrst.loc BRNTRTST.EXE CASTLE.BMP RACER.BMP; do
-    if [ -z "$(find "$prefix/drive_c/windows" -ipath "$prefix/drive_c/windows/$file" 2>/dev/null)" ]; then
-      fail "the setup INF did not install C:\\WINDOWS\\${file//\//\\}"
-      return 1
-    fi
-  done
-}
 
 # A fresh Wine prefix set to Windows 95, installed from the setup INF with
 # Wine's own setup, with the test doubles and the machine's monitor entries,
@@ -108,9 +83,12 @@ make_prefix() {
   local prefix=$1 machine=$2
   export WINEPREFIX=$prefix
   wine_servers+=("$prefix")
-  wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
-  install_product "$prefix" "$machine" || return 1
+  # scripts/windows-install.sh makes the prefix (32-bit, Windows 95) and
+  # runs Wine's setup on the setup disk's INF.
+  if ! "$root/scripts/windows-install.sh" "$prefix" "$windows/floppy" >"$work/install.log" 2>&1; then
+    fail "the setup INF did not install the product: $(tail -1 "$work/install.log")"
+    return 1
+  fi
   # The doubles go where the board's drivers put the libraries: the
   # system folder Windows 95 and Wine's 16-bit loader search.
   cp "$doubles/qorhlp16.dll" "$doubles/hgi1init.dll" "$prefix/drive_c/windows/system/"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -179,6 +180,21 @@ TEST(SetupInf, WithoutTheInfSetupSaysWhereItLooked) {
                       " not found: the settings page and the test screen are not installed");
     }
     EXPECT_TRUE(fs::exists(machine.folder() / "machine.ini"));  // the rest of the machine is there
+}
+
+// The Windows build puts the bitmaps on its setup disk with brontar-bitmaps:
+// the same files the machine's installer paints.
+TEST(SetupInf, TheBitmapToolWritesTheBitmapsSetupInstalls) {
+    TempMachine machine;
+    Install(machine);
+    const fs::path disk = machine.scratch() / "floppy";
+    const std::string tool = (kBin / "brontar-bitmaps").string();
+    ASSERT_EQ(std::system((tool + " '" + disk.string() + "'").c_str()), 0);
+    EXPECT_EQ(FilesIn(disk), (std::set<std::string>{"CASTLE.BMP", "BRNLOGO.BMP", "ROBOT2.BMP", "VAULT1.BMP",
+                                                    "DESERT.BMP", "RACER.BMP"}));
+    for (const std::string& name : FilesIn(disk))
+        EXPECT_EQ(ReadFileText(disk / name), ReadFileText(machine.driveC() / "WINDOWS" / name)) << name;
+    EXPECT_NE(std::system((tool + " 2>/dev/null").c_str()), 0);
 }
 
 // Every value a registry tree holds, counted through all keys.
