@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
@@ -15,6 +14,7 @@
 #include "platform/kernel/event_log.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
+#include "platform/user/message_box_icon.h"
 #include "platform/user/window_store.h"
 
 namespace brontar::platform {
@@ -70,6 +70,7 @@ struct OpenBox {
     UINT type = 0;
     int answer = 0;       // 0 while the user has not answered
     bool framed = false;  // drawn inside its owner's desktop window: it draws its own frame and caption
+    POINT iconAt{};       // the icon's top left corner in the box, when the type has one
 };
 
 // The frame and caption bar a box inside its owner's desktop window draws
@@ -95,40 +96,6 @@ void PaintFrame(HWND box, HDC dc) {
     DeleteObject(font);
 }
 
-// The icon of MB_ICONx, 32 x 32: a disc with its sign, as the standard icons
-// show them (red with a white cross, white with a blue question mark or i,
-// yellow with a black exclamation mark).
-void PaintIcon(HDC dc, UINT icon, POINT at) {
-    COLORREF disc = RGB(255, 255, 255), sign = RGB(0, 0, 255);
-    const char* glyph = icon == MB_ICONQUESTION ? "?" : "i";
-    if (icon == MB_ICONHAND) disc = RGB(255, 0, 0), sign = RGB(255, 255, 255), glyph = "X";
-    if (icon == MB_ICONEXCLAMATION) disc = RGB(255, 255, 0), sign = RGB(0, 0, 0), glyph = "!";
-    constexpr int kSize = 32;
-    HBRUSH outline = CreateSolidBrush(RGB(0, 0, 0));
-    HBRUSH fill = CreateSolidBrush(disc);
-    for (int y = 0; y < kSize; ++y) {
-        const double dy = y + 0.5 - kSize / 2.0;
-        const int outer = static_cast<int>(std::sqrt(std::max(0.0, 16.0 * 16.0 - dy * dy)) + 0.5);
-        const int inner = static_cast<int>(std::sqrt(std::max(0.0, 15.0 * 15.0 - dy * dy)) + 0.5);
-        RECT row{at.x + kSize / 2 - outer, at.y + y, at.x + kSize / 2 + outer, at.y + y + 1};
-        FillRect(dc, &row, outline);
-        RECT filled{at.x + kSize / 2 - inner, at.y + y, at.x + kSize / 2 + inner, at.y + y + 1};
-        if (inner > 0 && y > 0 && y < kSize - 1) FillRect(dc, &filled, fill);
-    }
-    DeleteObject(outline);
-    DeleteObject(fill);
-    HFONT font = CreateFontA(-22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ previous = SelectObject(dc, font);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, sign);
-    RECT box{at.x, at.y, at.x + kSize, at.y + kSize};
-    std::string text = glyph;
-    DrawTextExA(dc, text.data(), 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, nullptr);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-}
-
-constexpr int kIconId = 20;
 constexpr int kTextId = 0xFFFF;
 
 INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,14 +117,9 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(box, &paint);
-            HWND icon = GetDlgItem(box, kIconId);
             if (dc != nullptr && open != nullptr && open->framed) PaintFrame(box, dc);
-            if (dc != nullptr && open != nullptr && icon != nullptr) {
-                RECT rect;
-                GetWindowRect(icon, &rect);
-                MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
-                PaintIcon(dc, open->type & MB_ICONMASK, POINT{rect.left, rect.top});
-            }
+            // The box draws its icon itself: no control lies over it.
+            if (dc != nullptr && open != nullptr) DrawMessageBoxIcon(dc, open->type, open->iconAt);
             EndPaint(box, &paint);
             return TRUE;
         }
@@ -165,19 +127,28 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// Icon at the top left, the text wrapped beside it, the buttons centred
-// below; the box centred over its owner.
-void LayOutBox(HWND box, HWND owner, const char* text, size_t buttonCount, bool framed) {
-    RECT units{7, 7, 50, 14};  // margin, button size
+// Windows' layout of a box, in dialog units of its font: the icon in the
+// top left corner inside the outer margin, the text after the icon and the
+// inner margin (centred against the icon when it is shorter), the buttons
+// centred below; the box centred over its owner.
+constexpr LONG kOuterMargin = 7;
+constexpr LONG kInnerMargin = 10;
+constexpr LONG kButtonWidth = 50;
+constexpr LONG kButtonHeight = 14;
+constexpr LONG kButtonGap = 4;
+
+void LayOutBox(HWND box, HWND owner, const char* text, OpenBox& open) {
+    RECT units{kOuterMargin, kOuterMargin, kButtonWidth, kButtonHeight};
     MapDialogRect(box, &units);
-    RECT gapUnits{4, 0, 0, 0};
-    MapDialogRect(box, &gapUnits);
-    const LONG side = framed ? kFrame : 0;
+    RECT gaps{kButtonGap, 0, kInnerMargin, 0};
+    MapDialogRect(box, &gaps);
+    const LONG side = open.framed ? kFrame : 0;
     const LONG margin = units.left;
-    const LONG top = (framed ? kFrame + kCaptionHeight : 0) + margin;
-    HWND icon = GetDlgItem(box, kIconId);
-    const LONG textLeft = side + (icon != nullptr ? margin + 32 + margin : margin);
-    if (icon != nullptr) MoveWindow(icon, side + margin, top, 32, 32, FALSE);
+    const LONG top = (open.framed ? kFrame + kCaptionHeight : 0) + units.top;
+    const bool hasIcon = (open.type & MB_ICONMASK) != 0;
+    constexpr LONG kIcon = kMessageBoxIconSize;
+    open.iconAt = POINT{side + margin, top};
+    const LONG textLeft = side + margin + (hasIcon ? kIcon + gaps.right : 0);
     HWND textWindow = GetDlgItem(box, kTextId);
     RECT textRect{0, 0, 360, 0};
     HDC dc = GetDC(nullptr);
@@ -186,19 +157,22 @@ void LayOutBox(HWND box, HWND owner, const char* text, size_t buttonCount, bool 
     DrawTextExA(dc, copy.data(), static_cast<int>(copy.size()), &textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX, nullptr);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
-    const LONG textTop = icon != nullptr && textRect.bottom < 32 ? top + (32 - textRect.bottom) / 2 : top;
+    const LONG textTop = hasIcon && textRect.bottom < kIcon ? top + (kIcon - textRect.bottom) / 2 : top;
     MoveWindow(textWindow, textLeft, textTop, textRect.right + 1, textRect.bottom, FALSE);
-    const LONG contentBottom = std::max(textTop + textRect.bottom, icon != nullptr ? top + 32 : LONG{0});
-    const LONG rowWidth = static_cast<LONG>(buttonCount) * units.right + static_cast<LONG>(buttonCount - 1) * gapUnits.left;
+    const LONG contentBottom = std::max(textTop + textRect.bottom, hasIcon ? top + kIcon : LONG{0});
+    std::vector<HWND> buttons;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (child != textWindow) buttons.push_back(child);
+    const auto count = static_cast<LONG>(buttons.size());
+    const LONG rowWidth = count * units.right + (count - 1) * gaps.left;
     const LONG width = std::max(textLeft + textRect.right + 1 + margin, rowWidth + 2 * margin) + side;
-    const LONG buttonTop = contentBottom + margin;
+    const LONG buttonTop = contentBottom + units.top;
     LONG x = (width - rowWidth) / 2;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (child == icon || child == textWindow) continue;
-        MoveWindow(child, x, buttonTop, units.right, units.bottom, FALSE);
-        x += units.right + gapUnits.left;
+    for (HWND button : buttons) {
+        MoveWindow(button, x, buttonTop, units.right, units.bottom, FALSE);
+        x += units.right + gaps.left;
     }
-    const LONG height = buttonTop + units.bottom + margin + side;
+    const LONG height = buttonTop + units.bottom + units.top + side;
     RECT ownerRect{0, 0, width, height};
     if (owner != nullptr) GetWindowRect(owner, &ownerRect);
     MoveWindow(box, (ownerRect.left + ownerRect.right - width) / 2, (ownerRect.top + ownerRect.bottom - height) / 2,
@@ -209,7 +183,6 @@ void LayOutBox(HWND box, HWND owner, const char* text, size_t buttonCount, bool 
 int RunBox(HWND owner, const char* text, const char* caption, UINT uType) {
     const std::vector<BoxButton> buttons = ButtonsOf(uType);
     DialogTemplateWriter writer(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, caption, "MS Sans Serif");
-    if (uType & MB_ICONMASK) writer.Item("STATIC", "", kIconId, SS_LEFT);
     writer.Item("STATIC", text, kTextId, SS_LEFT | SS_NOPREFIX);
     UINT defaultIndex = (uType & MB_DEFMASK) >> 8;
     if (defaultIndex >= buttons.size()) defaultIndex = 0;
@@ -222,7 +195,7 @@ int RunBox(HWND owner, const char* text, const char* caption, UINT uType) {
     HWND box = CreateDialogIndirectParamA(nullptr, writer.Template(), root, BoxProc, reinterpret_cast<LPARAM>(&open));
     if (box == nullptr) return DefaultButton(uType);
     SendMessageA(box, DM_SETDEFID, static_cast<WPARAM>(buttons[defaultIndex].id), 0);
-    LayOutBox(box, root, text, buttons.size(), open.framed);
+    LayOutBox(box, root, text, open);
     const bool ownerWasEnabled = root != nullptr && IsWindowEnabled(root);
     if (ownerWasEnabled) EnableWindow(root, FALSE);
     ShowWindow(box, SW_SHOW);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,11 +19,20 @@
 #include <thread>
 #include <vector>
 
+#include <windows.h>
+
 #include "machine/display/png_file.h"
+#include "platform/user/window_screenshot.h"
 #include "tests/support/panel_dump.h"
 #include "tests/support/temp_machine.h"
 
 extern char** environ;
+
+// Under the leak checker, what the display libraries keep for the life of
+// this process (the test below opens a box here) is theirs, not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\nleak:libX11.so\nleak:libSDL2-2.0.so\nleak:libxcb.so\n";
+}
 
 namespace brontar::testing {
 namespace {
@@ -253,6 +263,66 @@ TEST_F(DesktopWindowTest, TestScreenWindowShowsTheCapturedFrame) {
     EXPECT_EQ(DifferentPixels(shown, *last), 0u);
     X("mousemove --window " + window + " 10 10 key q");
     EXPECT_TRUE(Ended(10s)) << "the test screen did not end on Q";
+}
+
+// The picture of the box this process has open, taken from a timer while the
+// box waits for its answer; then the box is answered with OK.
+machine::RgbPicture boxPicture;
+
+void CALLBACK PhotographAndAnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND box = GetParent(GetFocus());  // the focus is on the box's button
+    boxPicture = platform::CaptureWindowPicture(box).value_or(machine::RgbPicture{});
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// Pixels of one colour in the columns [left, right) and rows [top, bottom).
+int CountColour(const machine::RgbPicture& picture, std::array<uint8_t, 3> rgb, int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, picture.height); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, picture.width); ++x) {
+            const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(picture.width) + static_cast<size_t>(x)) * 3;
+            count += picture.rgb[i] == rgb[0] && picture.rgb[i + 1] == rgb[1] && picture.rgb[i + 2] == rgb[2];
+        }
+    return count;
+}
+
+// A box on the screen, without an owner (its frame and caption are its
+// desktop window's): the icon's cell starts 7 dialog units in, at 11,11 with
+// the 6 by 13 units of its font, and the text starts 10 units (15 pixels)
+// after the icon's 32, at 58.
+TEST_F(DesktopWindowTest, MessageBoxDrawsItsIconInTheCornerAndTheTextAfterIt) {
+    constexpr int kIcon = 11, kText = 58;
+    constexpr std::array<uint8_t, 3> kRed{255, 0, 0}, kWhite{255, 255, 255}, kYellow{255, 255, 0}, kBlack{0, 0, 0};
+    struct Case {
+        UINT style;
+        const char* what;
+    };
+    for (const Case& c : {Case{MB_ICONERROR, "error"}, Case{MB_ICONEXCLAMATION, "warning"}}) {
+        boxPicture = {};
+        SetTimer(nullptr, 0, 300, PhotographAndAnswerBox);
+        EXPECT_EQ(MessageBoxA(nullptr, "Forget the rates?", "WARNING :", MB_OK | c.style), IDOK) << c.what;
+        ASSERT_GT(boxPicture.width, kText) << c.what;
+        const machine::RgbPicture& box = boxPicture;
+        const int cellRight = kIcon + 32, cellBottom = kIcon + 32;
+        if (c.style == MB_ICONERROR) {
+            // The X's 81 pixels, the disc's red (about 660 less rim and X).
+            EXPECT_EQ(CountColour(box, kWhite, kIcon, kIcon, cellRight, cellBottom), 81);
+            const int red = CountColour(box, kRed, kIcon, kIcon, cellRight, cellBottom);
+            EXPECT_GT(red, 440);
+            EXPECT_LT(red, 520);
+            EXPECT_EQ(CountColour(box, kRed, 0, 0, box.width, box.height), red);  // none outside the cell
+        } else {
+            // The mark: columns 14 to 16 of the cell, rows 9 to 20 and 23 to 25.
+            EXPECT_EQ(CountColour(box, kBlack, kIcon + 14, kIcon + 9, kIcon + 17, kIcon + 26), 45);
+            const int yellow = CountColour(box, kYellow, kIcon, kIcon, cellRight, cellBottom);
+            EXPECT_GT(yellow, 250);
+            EXPECT_EQ(CountColour(box, kYellow, 0, 0, box.width, box.height), yellow);
+        }
+        // Between the cell and the text nothing is drawn; the text is black after it.
+        EXPECT_EQ(CountColour(box, kBlack, cellRight, 0, kText, cellBottom), 0) << c.what;
+        EXPECT_GT(CountColour(box, kBlack, kText, kIcon, kText + 40, cellBottom), 10) << c.what;
+    }
 }
 
 }  // namespace

@@ -112,15 +112,16 @@ TEST_F(PanelCommandTest, KeysAndClicksAtDumpedRectanglesEndAsTheScriptDoes) {
     ASSERT_NE(scriptRegistry.find("\"REFRESH_800x600\"=dword:0000004b"), std::string::npos);
 
     // The same road with the keyboard and the pointer on a fresh machine:
-    // Tab to the resolutions, Down to 800 x 600, Tab to the rates, Down to
-    // 75 Hz, click Test (the test screen plays its own input) and Link, Enter.
+    // the sheet opens on the resolutions, Down to 800 x 600, Tab to the
+    // rates, Down to 75 Hz, click Test (the test screen plays its own input)
+    // and Link, Enter.
     TempMachine fresh;
     ASSERT_EQ(Run("setup").status, 0);
     const CommandResult dump = RunScript("dump\n");
     const std::optional<DumpedRect> test = RectFromDump(dump.out, 1030);
     const std::optional<DumpedRect> link = RectFromDump(dump.out, 1064);
     ASSERT_TRUE(test && link) << dump.out;
-    const std::string road = "key TAB; key DOWN; key DOWN; key DOWN; key TAB; key DOWN; click " +
+    const std::string road = "key DOWN; key DOWN; key DOWN; key TAB; key DOWN; click " +
                              std::to_string(test->centreX()) + " " + std::to_string(test->centreY()) + "; click " +
                              std::to_string(link->centreX()) + " " + std::to_string(link->centreY()) + "; key ENTER";
     ::setenv("BRONTAR_CHILD_INPUT", "wait 2 frames; key q", 1);
@@ -134,6 +135,22 @@ TEST_F(PanelCommandTest, KeysAndClicksAtDumpedRectanglesEndAsTheScriptDoes) {
     for (const auto& entry : fs::directory_iterator(fresh.driveC()))
         if (machine::EqualsIgnoreCase(entry.path().filename().string(), "autoexec.bat")) autoexec = ReadFileText(entry.path());
     EXPECT_EQ(autoexec, scriptAutoexec);
+}
+
+// The keys alone from the moment the sheet opens, as on Windows: the focus
+// is on the resolution list, so Up three times goes from the last resolution
+// (800 x 600) to 512 x 384, and Enter is OK, which stores it.
+TEST_F(PanelCommandTest, UpThreeTimesAndEnterFromTheOpeningPick512x384) {
+    ASSERT_EQ(RunScript("select 1036 800 x 600\nok\n").status, 0);
+    const fs::path registry = machine_.folder() / "registry.reg";
+    ASSERT_NE(ReadFileText(registry).find("\"KSX_LASTREZ\"=dword:02580320"), std::string::npos);
+    ::setenv("BRONTAR_INPUT", "key UP; key UP; key UP; key ENTER", 1);
+    const CommandResult played = Run("panel");
+    ::setenv("BRONTAR_INPUT", "wait 2 frames; key q", 1);
+    EXPECT_EQ(played.status, 0) << played.err;
+    EXPECT_NE(ReadFileText(registry).find("\"KSX_LASTREZ\"=dword:01800200"), std::string::npos);  // 384 << 16 | 512
+    const CommandResult dump = RunScript("dump\n");
+    EXPECT_NE(dump.out.find("1036 combo box enabled text=\"512 x 384\""), std::string::npos) << dump.out;
 }
 
 TEST_F(PanelCommandTest, MissingResourceModuleShowsNoPage) {
