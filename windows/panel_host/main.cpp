@@ -113,15 +113,7 @@ int main(int argc, char** argv) {
     if (!scriptPath.empty()) driver = [&](HWND sheet) { return player.Step(sheet); };
     const brontar::host::SheetOutcome outcome = brontar::host::ShowDisplayProperties(driver, std::cerr);
     for (HMODULE library : libraries) FreeLibrary(library);
-    if (outcome.pagesShown == 0) {
-        std::cerr << "PANELHST: no page to show\n";
-        return 1;
-    }
-    if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
-    if (outcome.sheetResult < 0) {
-        std::cerr << "PANELHST: the property sheet could not be shown\n";
-        return 1;
-    }
+    if (!brontar::host::ReportSheetOutcome(outcome, "PANELHST", std::cout, std::cerr)) return 1;
     std::cout.flush();
     return player.failed() ? 1 : 0;
 }
