@@ -2,7 +2,7 @@
 // the two tests, the two resets, the lock and last resolution, the restart.
 #include "tests/page/page_harness.h"
 
-#include "propsheet/read_registry_value.h"
+#include "settings/registry_access.h"
 
 namespace brontar::testing {
 namespace {
