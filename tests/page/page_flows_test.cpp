@@ -99,6 +99,14 @@ TEST_F(PageFlowTest, CancelRestoresTheSnapshotValueByValue) {
     EXPECT_TRUE(HasValue("HGI_GAMMA"));
 }
 
+TEST_F(PageFlowTest, CancelDeletesAGammaStoredAsZero) {
+    SetGamma(0.0f, GAMMA_CHANNEL_GREEN);  // zero stands for no gamma set
+    RunPage({Select(IDC_RESOLUTION_LIST, "800 x 600"), Select(IDC_RATE_LIST, "75 Hz"), Cancel()});
+    EXPECT_FALSE(HasValue("HGI_GAMMAG"));
+    EXPECT_FALSE(HasValue("REFRESH_800x600"));
+    EXPECT_TRUE(HasValue("HGI_GAMMAR"));
+}
+
 TEST_F(PageFlowTest, ClosingWithoutOkCancels) {
     RunPage({Select(IDC_RATE_LIST, "85 Hz")});
     EXPECT_FALSE(HasValue("REFRESH_512x384"));
