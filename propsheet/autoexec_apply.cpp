@@ -2,7 +2,7 @@
 #include <stdio.h>
 
 #include "propsheet/autoexec.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 
 // Room for "SET HGI_SCREENREFRESH=" and any number, or a gamma text.
 #define SETTING_LINE_SIZE 64
@@ -18,7 +18,7 @@ static void BuildGammaLine(LPCSTR lpszName, int position, char* lpszLine) {
 void ApplyAutoexecSettings(int redPosition, int greenPosition, int bluePosition, int clockSwitch) {
     // Only the 640x480 rate goes into the boot file; outside 60 to 120 Hz
     // (an absent rate is 0) it is 60.
-    DWORD rate = GetRefreshRate(640, 480);
+    DWORD rate = GetRefreshRate(BoardModes[BOARD_MODE_640X480].width, BoardModes[BOARD_MODE_640X480].height);
     if (rate < 60 || rate > 120) rate = 60;
 
     char szRefresh[SETTING_LINE_SIZE];

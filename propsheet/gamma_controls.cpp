@@ -1,7 +1,7 @@
 // The red, green and blue gamma sliders, their value texts and the box that
 // links them.
 #include "propsheet/page.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 
 #define GAMMA_TEXT_SIZE 20
 

@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "propsheet/decimal_text.h"
-#include "propsheet/settings_key.h"
+#include "settings/registry_access.h"
 #include "propsheet/thunk/qorhlp16_calls.h"
 
 // Capacities of the values read, terminator included.

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "propsheet/page_controls.h"
+#include "settings/settings_key.h"
 
 // Slider window and value text window of one colour.
 typedef struct GammaSliderChannel {
@@ -26,8 +27,7 @@ typedef struct PageState {
     LONG restartNeeded;       // a setting that feeds autoexec.bat changed
     LONG savedGammaTestRate;  // 640x480 rate before the latest gamma test, 0 = none
     LONG tracked640x480Rate;  // 640x480 rate as last seen
-    DWORD snapshotRates[4];   // 512x384, 640x400, 640x480, 800x600; 0 = not set
-    float snapshotGammas[4];  // overall, red, green, blue
+    SettingsSnapshot snapshot;  // what cancel puts back
     GammaSliderChannel channels[GAMMA_SLIDER_COUNT];  // red, green, blue
     LONG channelCount;
     UINT grxClkTextIds[2];    // state text for switch positions 0 and 1
@@ -47,14 +47,6 @@ typedef struct ModeTableRow {
 
 #define MODE_TABLE_ROWS 15
 extern const ModeTableRow ModeTable[MODE_TABLE_ROWS];
-
-// The four resolutions whose rates the page stores, in table order.
-typedef struct Resolution {
-    int width;
-    int height;
-} Resolution;
-#define RESOLUTION_COUNT 4
-extern const Resolution PageResolutions[RESOLUTION_COUNT];
 
 // Dialog procedure and its page-wide steps.
 INT_PTR CALLBACK PageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,10 +5,10 @@
 #include "propsheet/board_probe.h"
 #include "propsheet/autoexec.h"
 #include "propsheet/server.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 
 PageState pageState = {
-    0, 0, 0, 0, 0, 0, 0, {0, 0, 0, 0}, {0.0f, 0.0f, 0.0f, 0.0f}, {{NULL, NULL}, {NULL, NULL}, {NULL, NULL}},
+    0, 0, 0, 0, 0, 0, 0, {{0, 0, 0, 0}, {0.0f, 0.0f, 0.0f, 0.0f}}, {{NULL, NULL}, {NULL, NULL}, {NULL, NULL}},
     GAMMA_SLIDER_COUNT, {IDS_GRXCLK_OFF, IDS_GRXCLK_ON}, "",
 };
 

@@ -1,50 +1,27 @@
 // Apply, cancel, the two test buttons, the two reset buttons, and the
 // storing of the link state and last resolution when the page is left.
 #include "propsheet/autoexec.h"
-#include "propsheet/test_screen_launch.h"
 #include "propsheet/page.h"
 #include "propsheet/server.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
+#include "settings/test_screen_command.h"
+#include "settings/test_screen_launch.h"
 
 #define WARNING_CAPTION "WARNING :"
 #define QUESTION_SIZE 256
 #define TEST_PATH_SIZE TEST_SCREEN_PATH_SIZE
-#define TEST_ARGUMENTS_SIZE 32
-
-// Gamma channels in the order the snapshot reads them.
-static const int snapshotGammaOrder[] = {GAMMA_CHANNEL_RED, GAMMA_CHANNEL_GREEN, GAMMA_CHANNEL_BLUE,
-                                         GAMMA_CHANNEL_OVERALL};
 
 void SnapshotSettings(void)
 {
-    int i;
-
-    for (i = 0; i < RESOLUTION_COUNT; i++)
-        pageState.snapshotRates[i] = GetRefreshRate(PageResolutions[i].width, PageResolutions[i].height);
-    pageState.tracked640x480Rate = (LONG)pageState.snapshotRates[2];
-    for (i = 0; i < 4; i++)
-        pageState.snapshotGammas[snapshotGammaOrder[i]] = GetGamma(snapshotGammaOrder[i]);
+    TakeSettingsSnapshot(&pageState.snapshot);
+    pageState.tracked640x480Rate = (LONG)pageState.snapshot.rates[BOARD_MODE_640X480];
 }
 
 // Cancel: every rate and gamma back as the latest snapshot had it; a value
 // absent then is deleted again.
 void RestoreSnapshot(void)
 {
-    int i;
-
-    for (i = 0; i < RESOLUTION_COUNT; i++) {
-        if (pageState.snapshotRates[i] != 0)
-            SetRefreshRate(pageState.snapshotRates[i], PageResolutions[i].width, PageResolutions[i].height);
-        else
-            DeleteRefreshRate(PageResolutions[i].width, PageResolutions[i].height);
-    }
-    for (i = 0; i < 4; i++) {
-        int channel = snapshotGammaOrder[i];
-        if (pageState.snapshotGammas[channel] != 0.0f)
-            SetGamma(pageState.snapshotGammas[channel], channel);
-        else
-            DeleteGamma(channel);
-    }
+    RestoreSettingsSnapshot(&pageState.snapshot);
     // The snapshot already holds the 640x480 rate from before any gamma test
     // since; keeping the saved rate would let a later apply put it over a
     // rate the user picks afterwards.
@@ -67,8 +44,9 @@ LRESULT OnApply(HWND hwnd)
         // The boot file took the 60 Hz of the gamma test; the registry gets
         // the user's rate back, once, and so does the snapshot a later
         // cancel restores.
-        SetRefreshRate((DWORD)pageState.savedGammaTestRate, 640, 480);
-        pageState.snapshotRates[2] = (DWORD)pageState.savedGammaTestRate;
+        SetRefreshRate((DWORD)pageState.savedGammaTestRate, BoardModes[GAMMA_TEST_MODE].width,
+                       BoardModes[GAMMA_TEST_MODE].height);
+        pageState.snapshot.rates[GAMMA_TEST_MODE] = (DWORD)pageState.savedGammaTestRate;
         pageState.savedGammaTestRate = 0;
     }
     if (GetCheckState(hwnd, IDC_RESTART_ON_APPLY) != 0 && pageState.restartNeeded == 1)
@@ -87,7 +65,7 @@ static void RepaintPage(HWND hwnd)
 void RunTest(HWND hwnd, int gammaMode)
 {
     char path[TEST_PATH_SIZE];
-    char arguments[TEST_ARGUMENTS_SIZE];
+    char arguments[TEST_SCREEN_ARGUMENTS_SIZE];
     int width;
     int height;
     int rate;
@@ -101,16 +79,16 @@ void RunTest(HWND hwnd, int gammaMode)
         return;
     SetRefreshRate((DWORD)rate, width, height);
     havePath = GetTestScreenPath(path, sizeof(path));
-    if (gammaMode)
-        wsprintfA(arguments, "/%dx%d /gamma", 640, 480);
-    else
-        wsprintfA(arguments, "/%dx%d", width, height);
     if (gammaMode) {
+        const BoardMode* gammaTestMode = &BoardModes[GAMMA_TEST_MODE];
+        FormatTestScreenArguments(gammaTestMode->width, gammaTestMode->height, 1, arguments, sizeof(arguments));
         // A second gamma test finds the 60 Hz the first one forced: the rate
         // to put back is still the one saved before the first.
         if (pageState.savedGammaTestRate == 0)
-            pageState.savedGammaTestRate = (LONG)GetRefreshRate(640, 480);
-        SetRefreshRate(60, 640, 480);
+            pageState.savedGammaTestRate = (LONG)GetRefreshRate(gammaTestMode->width, gammaTestMode->height);
+        SetRefreshRate(GAMMA_TEST_RATE, gammaTestMode->width, gammaTestMode->height);
+    } else {
+        FormatTestScreenArguments(width, height, 0, arguments, sizeof(arguments));
     }
     if (havePath)
         RunTestScreen(path, arguments);
@@ -128,12 +106,9 @@ static int AskReset(HWND hwnd, UINT questionId)
 
 void ResetRates(HWND hwnd)
 {
-    int i;
-
     if (!AskReset(hwnd, IDS_RESET_RATES_QUESTION))
         return;
-    for (i = 0; i < RESOLUTION_COUNT; i++)
-        DeleteRefreshRate(PageResolutions[i].width, PageResolutions[i].height);
+    ResetRefreshRates();
     SnapshotSettings();
     RepaintPage(hwnd);
 }

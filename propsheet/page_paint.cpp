@@ -5,14 +5,12 @@
 #include "propsheet/monitor_info.h"
 #include "propsheet/page.h"
 #include "propsheet/server.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 
 #define PAINT_TEXT_SIZE 256
 
-const Resolution PageResolutions[RESOLUTION_COUNT] = {{512, 384}, {640, 400}, {640, 480}, {800, 600}};
-
-// Painted area of each resolution's row, in the order of PageResolutions.
-static const int resolutionRowIds[RESOLUTION_COUNT] = {IDC_ROW_512X384, IDC_ROW_640X400, IDC_ROW_640X480,
+// Painted area of each resolution's row, in the order of BoardModes.
+static const int resolutionRowIds[BOARD_MODE_COUNT] = {IDC_ROW_512X384, IDC_ROW_640X400, IDC_ROW_640X480,
                                                        IDC_ROW_800X600};
 
 static void DrawAligned(HDC hdc, char* text, RECT rect, UINT alignment)
@@ -43,11 +41,11 @@ static void PaintResolutionRows(HWND hwnd, HDC hdc)
     RECT rect;
     char text[PAINT_TEXT_SIZE];
 
-    for (i = 0; i < RESOLUTION_COUNT; i++) {
-        DWORD rate = GetRefreshRate(PageResolutions[i].width, PageResolutions[i].height);
+    for (i = 0; i < BOARD_MODE_COUNT; i++) {
+        DWORD rate = GetRefreshRate(BoardModes[i].width, BoardModes[i].height);
         if (!GetControlRect(hwnd, resolutionRowIds[i], &rect))
             continue;
-        wsprintfA(text, "%d x %d", PageResolutions[i].width, PageResolutions[i].height);
+        wsprintfA(text, "%d x %d", BoardModes[i].width, BoardModes[i].height);
         DrawAligned(hdc, text, rect, DT_LEFT);
         if (rate != 0)
             wsprintfA(text, "%d Hz", (int)rate);

@@ -6,7 +6,8 @@
 
 #include "propsheet/monitor_info.h"
 #include "propsheet/page.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
+#include "settings/test_screen_command.h"
 
 #define LIST_TEXT_SIZE 64
 
@@ -194,10 +195,10 @@ void OnRateSelected(HWND hwnd)
         SetRefreshRate((DWORD)rate, width, height);
         // The user's own 640x480 pick replaces the rate a gamma test saved,
         // so apply does not put the older rate over it.
-        if (width == 640 && height == 480)
+        if (width == BoardModes[GAMMA_TEST_MODE].width && height == BoardModes[GAMMA_TEST_MODE].height)
             pageState.savedGammaTestRate = 0;
     }
-    current = (LONG)GetRefreshRate(640, 480);
+    current = (LONG)GetRefreshRate(BoardModes[BOARD_MODE_640X480].width, BoardModes[BOARD_MODE_640X480].height);
     if (current != pageState.tracked640x480Rate) {
         pageState.tracked640x480Rate = current;
         pageState.restartNeeded = 1;

@@ -6,6 +6,8 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include "settings/test_screen_command.h"
+
 #define APP_TITLE "Brontar 3D Gamma Tool"
 #define APP_CLASS_NAME "BrntrTest"
 
@@ -35,9 +37,6 @@ typedef struct tagMODESELECTION {
 
 extern MODESELECTION modeSelection;
 
-// Index of the mode the first token of the command line names (0 512x384,
-// 1 640x400, 2 640x480, 3 800x600), or -1 when it names none.
-int FindModeArgument(LPCSTR lpCmdLine);
 // Fills the mode from the command line and the settings key.
 void SelectMode(LPCSTR lpCmdLine, MODESELECTION* lpMode);
 

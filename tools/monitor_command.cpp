@@ -14,6 +14,7 @@
 #include "machine/monitor/installed_monitors.h"
 #include "machine/monitor/monitor_inf.h"
 #include "propsheet/monitor_info.h"
+#include "settings/settings_key.h"
 #include "tools/command.h"
 
 namespace brontar::tools {
@@ -22,9 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace monitor = machine::monitor;
-
-// The resolutions of the board's full-screen modes.
-constexpr int kResolutions[][2] = {{512, 384}, {640, 400}, {640, 480}, {800, 600}};
 
 // The MODES entries the page's monitor lookup handles.
 constexpr size_t kPageModeEntries = 10;
@@ -80,7 +78,7 @@ int PrintAttachedMonitor(const fs::path& folder) {
               << "maximum resolution: " << Bound(info.lMaxWidth) << " x " << Bound(info.lMaxHeight) << '\n'
               << "default limits:     "
               << Limits(info.lHorizontalMin, info.lHorizontalMax, info.lVerticalMin, info.lVerticalMax) << '\n';
-    for (const auto& [width, height] : kResolutions) {
+    for (const auto& [width, height] : BoardModes) {
         ModeLimits limits{static_cast<WORD>(width), static_cast<WORD>(height), 0, 0, 0, 0};
         GetModeLimits(&limits);
         const std::string name = std::to_string(width) + "x" + std::to_string(height) + ":";

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "machine/machine_folder.h"
-#include "propsheet/test_screen_launch.h"
+#include "settings/test_screen_command.h"
+#include "settings/test_screen_launch.h"
 #include "tools/command.h"
 
 namespace brontar::tools {
@@ -76,9 +77,9 @@ int RunTestCommand(const Arguments& args) {
         std::cerr << "brontar test: the Windows directory is too long for the test screen's path\n";
         return 1;
     }
-    const std::string arguments =
-        "/" + std::to_string(width) + "x" + std::to_string(height) + (gamma ? " /gamma" : "");
-    if (!RunTestScreen(path, arguments.c_str())) {
+    char arguments[TEST_SCREEN_ARGUMENTS_SIZE];
+    FormatTestScreenArguments(width, height, gamma, arguments, sizeof arguments);
+    if (!RunTestScreen(path, arguments)) {
         std::cerr << "brontar test: cannot start " << path << " (error " << GetLastError() << ")\n";
         return 1;
     }

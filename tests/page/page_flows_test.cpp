@@ -2,7 +2,7 @@
 // the two tests, the two resets, the lock and last resolution, the restart.
 #include "tests/page/page_harness.h"
 
-#include "propsheet/read_registry_value.h"
+#include "settings/registry_access.h"
 
 namespace brontar::testing {
 namespace {
@@ -97,6 +97,14 @@ TEST_F(PageFlowTest, CancelRestoresTheSnapshotValueByValue) {
     EXPECT_FLOAT_EQ(GetGamma(GAMMA_CHANNEL_GREEN), 1.2f);
     EXPECT_EQ(ValueBytes("HGI_GAMMAR"), (std::vector<uint8_t>{0x9A, 0x99, 0xD9, 0x3F}));
     EXPECT_TRUE(HasValue("HGI_GAMMA"));
+}
+
+TEST_F(PageFlowTest, CancelDeletesAGammaStoredAsZero) {
+    SetGamma(0.0f, GAMMA_CHANNEL_GREEN);  // zero stands for no gamma set
+    RunPage({Select(IDC_RESOLUTION_LIST, "800 x 600"), Select(IDC_RATE_LIST, "75 Hz"), Cancel()});
+    EXPECT_FALSE(HasValue("HGI_GAMMAG"));
+    EXPECT_FALSE(HasValue("REFRESH_800x600"));
+    EXPECT_TRUE(HasValue("HGI_GAMMAR"));
 }
 
 TEST_F(PageFlowTest, ClosingWithoutOkCancels) {

@@ -21,7 +21,7 @@
 #include "platform/automation.h"
 #include "propsheet/page.h"
 #include "propsheet/server.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 #include "tests/support/temp_machine.h"
 
 namespace brontar::testing {

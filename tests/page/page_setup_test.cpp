@@ -3,7 +3,7 @@
 #include "tests/page/page_harness.h"
 
 #include "platform/automation.h"
-#include "propsheet/read_registry_value.h"
+#include "settings/registry_access.h"
 
 namespace brontar::testing {
 namespace {

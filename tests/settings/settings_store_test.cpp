@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -56,29 +56,52 @@ TEST_F(SettingsStoreTest, FirstWriteCreatesTheKeyAndRefreshIsAFourByteDword) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(data, (std::vector<BYTE>{0x4B, 0x00, 0x00, 0x00}));
     EXPECT_EQ(GetRefreshRate(800, 600), 75u);
-    // Zero is stored as given; deleting is a separate step.
+    // Zero is stored as given; only the restore deletes.
     SetRefreshRate(0, 640, 400);
     ASSERT_TRUE(RawValue("REFRESH_640x400", type, data));
-    DeleteRefreshRate(640, 400);
-    EXPECT_FALSE(RawValue("REFRESH_640x400", type, data));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(data, (std::vector<BYTE>{0, 0, 0, 0}));
 }
 
-TEST_F(SettingsStoreTest, SavingZeroDeletesAndResetTouchesOnlyTheFourRates) {
+TEST_F(SettingsStoreTest, SnapshotReadsAbsentValuesAsZeroRatesAndDefaultGammas) {
+    SetRefreshRate(72, 512, 384);
+    SetRefreshRate(85, 800, 600);
+    SetGamma(1.2f, GAMMA_CHANNEL_GREEN);
+    SettingsSnapshot snapshot;
+    std::memset(&snapshot, 0xFF, sizeof snapshot);
+    TakeSettingsSnapshot(&snapshot);
+    EXPECT_EQ(snapshot.rates[0], 72u);
+    EXPECT_EQ(snapshot.rates[1], 0u);
+    EXPECT_EQ(snapshot.rates[2], 0u);
+    EXPECT_EQ(snapshot.rates[3], 85u);
+    EXPECT_EQ(snapshot.gammas[GAMMA_CHANNEL_OVERALL], 1.7f);
+    EXPECT_EQ(snapshot.gammas[GAMMA_CHANNEL_RED], 1.7f);
+    EXPECT_EQ(snapshot.gammas[GAMMA_CHANNEL_GREEN], 1.2f);
+    EXPECT_EQ(snapshot.gammas[GAMMA_CHANNEL_BLUE], 1.7f);
+}
+
+TEST_F(SettingsStoreTest, RestoreDeletesZerosWritesTheRestAndResetTouchesOnlyTheFourRates) {
     SetRefreshRate(70, 640, 400);
     SetRefreshRate(72, 512, 384);
     SetGamma(1.2f, GAMMA_CHANNEL_GREEN);
+    SetGamma(0.5f, GAMMA_CHANNEL_BLUE);
     SetLockState(1);
     DWORD type = 0;
     std::vector<BYTE> data;
-    SaveRefreshRate(0, 640, 400);
+    // 512x384 and 640x400 were absent at the snapshot, 640x480 held 85; the
+    // green gamma was stored as 0.0, the overall one absent (read as 1.7).
+    const SettingsSnapshot snapshot = {{0, 0, 85, 60}, {1.7f, 1.0f, 0.0f, 2.0f}};
+    RestoreSettingsSnapshot(&snapshot);
+    EXPECT_FALSE(RawValue("REFRESH_512x384", type, data));
     EXPECT_FALSE(RawValue("REFRESH_640x400", type, data));
-    SaveRefreshRate(85, 640, 480);
     EXPECT_EQ(GetRefreshRate(640, 480), 85u);
-    SaveGamma(0.0f, GAMMA_CHANNEL_GREEN);
+    EXPECT_EQ(GetRefreshRate(800, 600), 60u);
     EXPECT_FALSE(RawValue("HGI_GAMMAG", type, data));
-    SaveGamma(1.7f, GAMMA_CHANNEL_OVERALL);  // an absent gamma read as 1.7 is written back as 1.7
-    ASSERT_TRUE(RawValue("HGI_GAMMA", type, data));
+    EXPECT_EQ(GetGamma(GAMMA_CHANNEL_RED), 1.0f);
+    EXPECT_EQ(GetGamma(GAMMA_CHANNEL_BLUE), 2.0f);
+    ASSERT_TRUE(RawValue("HGI_GAMMA", type, data));  // an absent gamma read as 1.7 is written back as 1.7
     EXPECT_EQ(data, (std::vector<BYTE>{0x9A, 0x99, 0xD9, 0x3F}));
+    EXPECT_EQ(GetLockState(), 1u);  // not part of the snapshot
     SetRefreshRate(60, 1024, 768);
     ResetRefreshRates();
     for (const char* name : {"REFRESH_512x384", "REFRESH_640x400", "REFRESH_640x480", "REFRESH_800x600"})
@@ -114,7 +137,7 @@ TEST_F(SettingsStoreTest, GammaIsStoredAsFloatBitsUnderTheDwordType) {
     EXPECT_EQ(GetGamma(GAMMA_CHANNEL_RED), 1.7f);
     EXPECT_EQ(GetGamma(GAMMA_CHANNEL_GREEN), 1.0f);
     EXPECT_EQ(GetGamma(GAMMA_CHANNEL_BLUE), 2.0f);
-    DeleteGamma(GAMMA_CHANNEL_BLUE);
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, "HGI_GAMMAB");
     EXPECT_EQ(GetGamma(GAMMA_CHANNEL_BLUE), 1.7f);
     // Channels out of range read the default and write nothing.
     SetGamma(0.3f, 4);

@@ -6,7 +6,7 @@
 
 #include "machine/machine_ini.h"
 #include "propsheet/autoexec.h"
-#include "propsheet/settings_key.h"
+#include "settings/settings_key.h"
 #include "tests/support/system_fixtures.h"
 
 namespace {
@@ -40,7 +40,7 @@ TEST(ApplyAutoexecSettings, StoredRateOutsideSixtyToHundredTwentyBecomesSixty) {
     for (const auto& c : cases) {
         GiveBootFile(machine, "ECHO OFF\r\n");
         if (c.stored == 0)
-            DeleteRefreshRate(640, 480);
+            ResetRefreshRates();
         else
             SetRefreshRate(c.stored, 640, 480);
         SetRefreshRate(100, 800, 600);  // other modes never reach the boot file

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "platform/user/message_queue.h"
-#include "propsheet/test_screen_launch.h"
+#include "settings/test_screen_launch.h"
 #include "tests/support/system_fixtures.h"
 
 namespace {

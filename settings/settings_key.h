@@ -1,10 +1,11 @@
-// The board's settings key: its path, its value names and the routines
-// through which all registry traffic of the page goes.
+// The board's settings: the one registry key that the page writes and the
+// test screen reads, its values, the board's four full-screen modes, and the
+// typed reads and writes through which the page and the test screen reach it.
 #pragma once
 
 #include <windows.h>
 
-#include "propsheet/read_registry_value.h"
+#include "settings/registry_access.h"
 
 // Below HKEY_LOCAL_MACHINE; created on the first write.
 #define SETTINGS_KEY_PATH "Software\\Corvane Interactive\\Halcyon Graphics"
@@ -33,32 +34,37 @@ typedef enum GammaChannel {
     GAMMA_CHANNEL_COUNT = 4
 } GammaChannel;
 
-// Generic registry routines; the root is a registry root, paths are relative to it.
+// One of the board's full-screen resolutions, each with a stored rate.
+typedef struct BoardMode {
+    int width;   // pixels
+    int height;  // pixels
+} BoardMode;
 
-// Opens (creating it and its parents) the key and stores the bytes under the
-// name with the type code. Does nothing when an argument is missing; failures
-// are silent.
-void WriteRegistryValue(HKEY hRootKey, LPCSTR lpszKeyPath, LPCSTR lpszValueName, DWORD dwType, const BYTE* lpData,
-                        DWORD cbData);
-// Deletes the named value of an existing key; silent when anything is missing.
-void DeleteRegistryValue(HKEY hRootKey, LPCSTR lpszKeyPath, LPCSTR lpszValueName);
-// The number of direct subkeys, or -1 when the key cannot be opened or queried.
-int CountSubkeys(HKEY hRootKey, LPCSTR lpszKeyPath);
+// The board's four full-screen modes, in the order the page lists their
+// rates and the test screen tries its mode argument: 512x384, 640x400,
+// 640x480, 800x600.
+#define BOARD_MODE_COUNT 4
+extern const BoardMode BoardModes[BOARD_MODE_COUNT];
+// The entry of 640x480, whose rate also goes into the boot file and which the
+// gamma test shows.
+#define BOARD_MODE_640X480 2
 
 // Typed accessors on the settings key.
 
-// The stored rate of the mode in Hz, 0 when it cannot be read.
+// The stored rate of the mode in Hz, 0 when it cannot be read. Data shorter
+// than four bytes is taken byte for byte.
 DWORD GetRefreshRate(int width, int height);
-// Stores the rate as a four-byte REG_DWORD (0 too: deleting is the caller's step).
+// The test screen's read: when the value holds exactly four bytes, their
+// signed number into *lpRate and 1; else 0 with *lpRate as it was.
+int ReadFourByteRefreshRate(int width, int height, LONG* lpRate);
+// Stores the rate as a four-byte REG_DWORD (0 too: only the restore below deletes).
 void SetRefreshRate(DWORD rate, int width, int height);
-// Deletes the stored rate of the mode.
-void DeleteRefreshRate(int width, int height);
+// Deletes the stored rates of the four board modes, in table order, and nothing else.
+void ResetRefreshRates(void);
 // The stored gamma of the channel, 1.7 when it cannot be read.
 float GetGamma(int channel);
 // Stores the four bytes of the float with the REG_DWORD type code.
 void SetGamma(float value, int channel);
-// Deletes the stored gamma of the channel.
-void DeleteGamma(int channel);
 // The stored state of the linking check box, 0 when it cannot be read.
 DWORD GetLockState(void);
 void SetLockState(DWORD state);
@@ -66,15 +72,19 @@ void SetLockState(DWORD state);
 void GetLastResolution(int* lpWidth, int* lpHeight);
 void SetLastResolution(int width, int height);
 
-// Writing back with the rule that zero means absent (the restore of the
-// page's snapshot goes value by value through these): a rate of 0 deletes the
-// mode's value, a gamma of exactly 0.0 deletes the channel's value, anything
-// else is written.
-void SaveRefreshRate(DWORD rate, int width, int height);
-void SaveGamma(float value, int channel);
-// Deletes the four "REFRESH_" values of the board's modes, in the order
-// 512x384, 640x400, 640x480, 800x600, and nothing else.
-void ResetRefreshRates(void);
+// The rates and gammas as the page found them, to put back when the user cancels.
+typedef struct SettingsSnapshot {
+    DWORD rates[BOARD_MODE_COUNT];      // in BoardModes order; 0 = not set
+    float gammas[GAMMA_CHANNEL_COUNT];  // by channel; 0.0 = not set
+} SettingsSnapshot;
+
+// Reads the four rates in table order, then the gammas red, green, blue,
+// overall: an absent rate is 0, an absent gamma 1.7.
+void TakeSettingsSnapshot(SettingsSnapshot* lpSnapshot);
+// Writes every value back in the order it was read, each under its own name,
+// with the rule that zero means absent: a rate of 0 or a gamma of exactly
+// 0.0 deletes its value, anything else is written.
+void RestoreSettingsSnapshot(const SettingsSnapshot* lpSnapshot);
 
 // Gamma slider scale: position p stands for 0.25 + 0.05 x p (single precision).
 float PositionToGamma(int position);

@@ -1,4 +1,5 @@
-// Starting the test screen BRNTRTST and waiting until it has ended.
+// Starting the test screen BRNTRTST from the Windows directory and waiting
+// until it has ended.
 #pragma once
 
 #include <windows.h>

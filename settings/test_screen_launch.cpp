@@ -1,4 +1,4 @@
-#include "propsheet/test_screen_launch.h"
+#include "settings/test_screen_launch.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -8,29 +8,34 @@
 // How long one wait on the running test screen lasts before asking again.
 #define TEST_SCREEN_POLL_MS 500
 
-static const char g_szProgramName[] = "\\BRNTRTST.EXE";
+static const char programName[] = "\\BRNTRTST.EXE";
 
 // The launch's error box: the error code in eight hexadecimal digits.
-static void ShowLaunchError(DWORD dwError) {
+static void ShowLaunchError(DWORD dwError)
+{
     char szMessage[64];
     snprintf(szMessage, sizeof szMessage, "Last Error = 0x%08lx", (unsigned long)dwError);
     MessageBoxA(NULL, szMessage, "Error:", MB_OK);
 }
 
-int GetTestScreenPath(LPSTR lpszPath, UINT cbPath) {
+int GetTestScreenPath(LPSTR lpszPath, UINT cbPath)
+{
     UINT cchDirectory = GetWindowsDirectoryA(lpszPath, cbPath);
     // GetWindowsDirectoryA answers the size it needs when the buffer is too small.
-    if (cchDirectory == 0 || cchDirectory >= cbPath || cchDirectory + sizeof g_szProgramName > cbPath) {
-        if (cbPath > 0) lpszPath[0] = 0;
-        if (cchDirectory != 0) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    if (cchDirectory == 0 || cchDirectory >= cbPath || cchDirectory + sizeof programName > cbPath) {
+        if (cbPath > 0)
+            lpszPath[0] = 0;
+        if (cchDirectory != 0)
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
         ShowLaunchError(GetLastError());
         return 0;
     }
-    memcpy(lpszPath + cchDirectory, g_szProgramName, sizeof g_szProgramName);
+    memcpy(lpszPath + cchDirectory, programName, sizeof programName);
     return 1;
 }
 
-int RunTestScreen(LPCSTR lpszProgramPath, LPCSTR lpszArguments) {
+int RunTestScreen(LPCSTR lpszProgramPath, LPCSTR lpszArguments)
+{
     STARTUPINFOA startupInfo;
     memset(&startupInfo, 0, sizeof startupInfo);
     startupInfo.cb = sizeof startupInfo;
