@@ -159,4 +159,17 @@ SheetOutcome ShowDisplayProperties(const platform::PropertySheetDriver& driver, 
     return outcome;
 }
 
+bool ReportSheetOutcome(const SheetOutcome& outcome, const char* program, std::ostream& out, std::ostream& err) {
+    if (outcome.pagesShown == 0) {
+        err << program << ": no page to show\n";
+        return false;
+    }
+    if (outcome.sheetResult == ID_PSREBOOTSYSTEM) out << "Display Properties: the system needs a restart\n";
+    if (outcome.sheetResult < 0) {
+        err << program << ": the property sheet could not be shown\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace brontar::host

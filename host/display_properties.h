@@ -34,4 +34,9 @@ struct SheetOutcome {
 // driver, if any) and releases everything. Messages for the user go to err.
 SheetOutcome ShowDisplayProperties(const platform::PropertySheetDriver& driver, std::ostream& err);
 
+// Tells what the outcome means for the program that showed the sheet: a
+// needed restart on out; on err, with the program's name, that there was no
+// page or no sheet. False in those two cases.
+bool ReportSheetOutcome(const SheetOutcome& outcome, const char* program, std::ostream& out, std::ostream& err);
+
 }  // namespace brontar::host

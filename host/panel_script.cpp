@@ -7,7 +7,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "machine/machine_ini.h"  // Trim
+#include "machine/plain_text.h"
 #include "platform/automation.h"
 
 namespace brontar::host {

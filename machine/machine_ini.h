@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "machine/plain_text.h"
+
 namespace brontar::machine {
 
 // An INI file of [sections] and key=value lines; ';' and '#' start comments.
@@ -48,12 +50,5 @@ std::string WithIniValue(std::string_view text, std::string_view section, std::s
 // past the size limit), the embedded defaults are used and standard error
 // says so once.
 MachineIni CurrentMachineIni();
-
-// Lower-case ASCII copy, for case-insensitive matching of DOS names.
-std::string AsciiLower(std::string_view text);
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-
-// The text without blanks (spaces, tabs, line ends) at either end.
-std::string_view Trim(std::string_view text);
 
 }  // namespace brontar::machine

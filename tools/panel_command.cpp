@@ -82,18 +82,10 @@ int RunPanelCommand(const Arguments& args) {
     platform::PropertySheetDriver driver;
     if (scripted) driver = [&](HWND sheet) { return player.Step(sheet); };
     const host::SheetOutcome outcome = host::ShowDisplayProperties(driver, std::cerr);
-    if (outcome.pagesShown == 0) {
-        std::cerr << "brontar panel: no page to show\n";
-        return 1;
-    }
+    if (!host::ReportSheetOutcome(outcome, "brontar panel", std::cout, std::cerr)) return 1;
     if (!scripted && outcome.sheetResult == 0 && platform::HeadlessWithNothingToPlay())
         std::cerr << "brontar panel: nothing to play (no --script, no BRONTAR_INPUT), so the sheet closed as "
                      "Cancel without any change\n";
-    if (outcome.sheetResult == ID_PSREBOOTSYSTEM) std::cout << "Display Properties: the system needs a restart\n";
-    if (outcome.sheetResult < 0) {
-        std::cerr << "brontar panel: the property sheet could not be shown\n";
-        return 1;
-    }
     // The page carries on when a registry write fails, as it does on Windows;
     // the user still learns which settings were not saved.
     const std::vector<std::string> unsaved = platform::UnsavedRegistryChanges();
