@@ -3,10 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 
 #include "platform/gdi/device_context.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace {
 
@@ -59,8 +58,7 @@ void DrawLine(HDC dc, RECT& r, LineColors colors, UINT flags) {
 }
 
 void ReportUnsupported(const char* what) {
-    static std::atomic<bool> reported{false};
-    if (!reported.exchange(true)) brontar::platform::WriteDiagnostic(what);
+    brontar::platform::DebugNoteOnce(brontar::platform::DebugChannel::User, what, what);
 }
 
 // Rows of the check mark, 7 by 7, most significant of the low 7 bits leftmost.
