@@ -57,9 +57,7 @@ void DrawLine(HDC dc, RECT& r, LineColors colors, UINT flags) {
     if (flags & BF_RIGHT) --r.right;
 }
 
-void ReportUnsupported(const char* what) {
-    brontar::platform::DebugNoteOnce(brontar::platform::DebugChannel::User, what, what);
-}
+void ReportUnsupported(const char* what) { brontar::platform::WriteDiagnosticOnce(what, what); }
 
 // Rows of the check mark, 7 by 7, most significant of the low 7 bits leftmost.
 constexpr BYTE kCheckMark[7] = {0x01, 0x03, 0x47, 0x6E, 0x7C, 0x38, 0x10};
