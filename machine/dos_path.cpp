@@ -7,6 +7,7 @@
 
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

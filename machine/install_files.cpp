@@ -6,6 +6,7 @@
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

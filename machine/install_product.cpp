@@ -9,8 +9,8 @@
 #include "machine/inf/inf_registry.h"
 #include "machine/install_files.h"
 #include "machine/machine_folder.h"
-#include "machine/machine_ini.h"  // EqualsIgnoreCase
 #include "machine/pictures/texture_pictures.h"
+#include "machine/plain_text.h"
 #include "machine/registry/registry_store.h"
 
 namespace brontar::machine {

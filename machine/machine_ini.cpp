@@ -1,4 +1,5 @@
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 
 #include <sys/stat.h>
 

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "machine/plain_text.h"
-
 namespace brontar::machine {
 
 // An INI file of [sections] and key=value lines; ';' and '#' start comments.

@@ -1,6 +1,6 @@
 #include "machine/module16.h"
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "machine/qorhlp16.h"
 
 namespace brontar::machine {

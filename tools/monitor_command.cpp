@@ -13,6 +13,7 @@
 #include "machine/monitor/edid.h"
 #include "machine/monitor/installed_monitors.h"
 #include "machine/monitor/monitor_inf.h"
+#include "machine/plain_text.h"
 #include "propsheet/monitor_info.h"
 #include "settings/settings_key.h"
 #include "tools/command.h"

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "machine/guid_text.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

@@ -8,6 +8,7 @@
 #include "machine/board/blitter.h"
 #include "machine/board/board_settings.h"
 #include "machine/board/rasterizer.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "machine/guid_text.h"
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

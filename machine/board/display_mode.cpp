@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "machine/machine_ini.h"  // Trim
+#include "machine/plain_text.h"
 
 namespace brontar::machine {
 

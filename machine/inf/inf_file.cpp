@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "machine/machine_ini.h"  // AsciiLower, EqualsIgnoreCase, Trim
+#include "machine/plain_text.h"
 
 namespace brontar::machine::inf {
 

@@ -1,6 +1,6 @@
 #include "machine/inf/inf_install.h"
 
-#include "machine/machine_ini.h"  // EqualsIgnoreCase
+#include "machine/plain_text.h"
 
 namespace brontar::machine::inf {
 

@@ -5,6 +5,7 @@
 #include "machine/file_io.h"
 #include "machine/machine_folder.h"
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "machine/registry/registry_store.h"
 
 namespace brontar::machine::monitor {

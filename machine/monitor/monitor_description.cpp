@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "machine/machine_ini.h"  // Trim
+#include "machine/plain_text.h"
 
 namespace brontar::machine::monitor {
 

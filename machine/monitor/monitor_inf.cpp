@@ -1,7 +1,7 @@
 #include "machine/monitor/monitor_inf.h"
 
 #include "machine/inf/inf_registry.h"
-#include "machine/machine_ini.h"  // EqualsIgnoreCase
+#include "machine/plain_text.h"
 
 namespace brontar::machine::monitor {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "machine/machine_folder.h"
-#include "machine/machine_ini.h"  // Trim
+#include "machine/plain_text.h"
 
 namespace brontar::machine::registry {
 

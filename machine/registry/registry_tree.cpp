@@ -1,7 +1,7 @@
 #include "machine/registry/registry_tree.h"
 
 #include "machine/machine_folder.h"
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 
 #include <algorithm>
 #include <utility>

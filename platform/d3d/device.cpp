@@ -10,6 +10,7 @@
 #include "platform/d3d/viewport.h"
 #include "platform/ddraw/direct3d_bridge.h"
 #include "platform/ddraw/surface_format.h"
+#include "platform/kernel/debug_notes.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {
@@ -84,7 +85,8 @@ HRESULT Direct3DDevice::CreateExecuteBuffer(LPD3DEXECUTEBUFFERDESC lpDesc,
         return D3DERR_EXECUTE_CREATE_FAILED;
     if (machine::FaultRequested("CreateExecuteBuffer")) return D3DERR_EXECUTE_CREATE_FAILED;
     if (lpDesc->dwFlags & D3DDEB_LPDATA) {
-        WriteDiagnostic("IDirect3DDevice::CreateExecuteBuffer: memory supplied by the program is not used");
+        DebugNote(DebugChannel::D3d,
+                  "IDirect3DDevice::CreateExecuteBuffer: memory supplied by the program is not used");
     }
     const DWORD caps = (lpDesc->dwFlags & D3DDEB_CAPS) && (lpDesc->dwCaps & D3DDEBCAPS_MEM) ? lpDesc->dwCaps & D3DDEBCAPS_MEM
                                                                                           : D3DDEBCAPS_SYSTEMMEMORY;

@@ -1,11 +1,9 @@
 #include "platform/d3d/execute_interpreter.h"
 
 #include <cstring>
-#include <mutex>
-#include <set>
 #include <vector>
 
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 
@@ -64,13 +62,8 @@ machine::RasterVertex ToRasterVertex(const D3DTLVERTEX& v) {
 
 // Says once per process that an instruction is skipped.
 void ReportSkippedOnce(uint8_t opcode, const char* reason) {
-    static std::mutex mutex;
-    static std::set<uint8_t> reported;
-    {
-        std::lock_guard lock(mutex);
-        if (!reported.insert(opcode).second) return;
-    }
-    WriteDiagnostic("Direct3D execute: opcode " + std::to_string(opcode) + " skipped: " + reason);
+    DebugNoteOnce(DebugChannel::D3d, "opcode " + std::to_string(opcode),
+                  "Direct3D execute: opcode " + std::to_string(opcode) + " skipped: " + reason);
 }
 
 // D3DOP_STATERENDER: each record sets one render state.

@@ -1,11 +1,9 @@
 #include "platform/d3d/render_states.h"
 
 #include <algorithm>
-#include <mutex>
-#include <set>
 #include <string>
 
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 
@@ -55,18 +53,14 @@ const char* UnsupportedReason(DWORD type, DWORD value) {
     }
 }
 
-// Reports a state the device cannot draw as asked, the first time this
-// process meets it. One report per state type (unknown types share one), so
-// the record of what was said stays small whatever a program sends.
+// Notes a state the device cannot draw as asked on the d3d channel, the
+// first time this process meets it. One note per state type (unknown types
+// share one), so the record of what was said stays small whatever a program
+// sends.
 void ReportUnsupportedOnce(DWORD type, DWORD value, const char* reason) {
-    static std::mutex mutex;
-    static std::set<DWORD> reported;
-    {
-        std::lock_guard lock(mutex);
-        if (!reported.insert(std::min<DWORD>(type, D3DRENDERSTATE_STIPPLEPATTERN31 + 1)).second) return;
-    }
-    WriteDiagnostic("Direct3D render state " + std::to_string(type) + " = " + std::to_string(value) + ": " +
-                    reason);
+    const DWORD key = std::min<DWORD>(type, D3DRENDERSTATE_STIPPLEPATTERN31 + 1);
+    DebugNoteOnce(DebugChannel::D3d, "render state " + std::to_string(key),
+                  "Direct3D render state " + std::to_string(type) + " = " + std::to_string(value) + ": " + reason);
 }
 
 }  // namespace

@@ -2,15 +2,13 @@
 // and the DirectDraw object on one of them.
 #include <ddraw.h>
 
-#include <mutex>
-#include <set>
 #include <string>
 
 #include "machine/board/driver.h"
 #include "machine/faults.h"
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/driver_host.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 
@@ -20,11 +18,7 @@ namespace {
 // per process.
 std::vector<machine::InstalledDriver> InstalledDrivers() {
     machine::InstalledDriverList list = machine::ListDisplayDrivers();
-    static std::mutex mutex;
-    static std::set<std::string> reported;
-    std::lock_guard lock(mutex);
-    for (const std::string& problem : list.problems)
-        if (reported.insert(problem).second) WriteDiagnostic("machine.ini " + problem);
+    for (const std::string& problem : list.problems) WriteDiagnosticOnce(problem, "machine.ini " + problem);
     return std::move(list.drivers);
 }
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "platform/gdi/raster.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 namespace {
@@ -154,7 +154,8 @@ int WINAPI GetBkMode(HDC hdc) { return ReadAttribute(hdc, &DeviceContext::backgr
 
 // Where text is anchored relative to the point given to ExtTextOutA.
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
-    if (align & TA_UPDATECP) WriteDiagnostic("GDI: TA_UPDATECP is not implemented; text is drawn at the point given");
+    if (align & TA_UPDATECP)
+        DebugNote(DebugChannel::Gdi, "GDI: TA_UPDATECP is not implemented; text is drawn at the point given");
     return ExchangeAttribute(hdc, &DeviceContext::textAlign, align, static_cast<UINT>(GDI_ERROR));
 }
 
@@ -175,7 +176,8 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     case HORZRES: return context->target.width;
     case VERTRES: return context->target.height;
     default:
-        WriteDiagnostic("GDI: GetDeviceCaps index " + std::to_string(index) + " is not implemented; answering 0");
+        DebugNote(DebugChannel::Gdi,
+                  "GDI: GetDeviceCaps index " + std::to_string(index) + " is not implemented; answering 0");
         return 0;
     }
 }

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "platform/gdi/font_files.h"
+#include "platform/kernel/debug_notes.h"
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/module_table.h"
 
@@ -102,8 +103,8 @@ FaceUnits ReadFaceUnits(FT_Face face) {
 int32_t BoundHeight(int32_t height) {
     int64_t magnitude = height < 0 ? -static_cast<int64_t>(height) : height;
     if (magnitude <= kMaxPixelHeight) return height;
-    WriteDiagnostic("GDI: font height " + std::to_string(height) + " limited to " +
-                    std::to_string(kMaxPixelHeight) + " pixels");
+    DebugNote(DebugChannel::Gdi, "GDI: font height " + std::to_string(height) + " limited to " +
+                                     std::to_string(kMaxPixelHeight) + " pixels");
     return height < 0 ? -kMaxPixelHeight : kMaxPixelHeight;
 }
 
@@ -225,14 +226,9 @@ std::string FontPathFor(const LOGFONTA& logFont) {
                                     FontFileName(FontFamily::Sans, false, false)}) {
         if (std::string path = FindFontFile(name); !path.empty()) return path;
     }
-    static std::mutex reportedMutex;
-    static std::set<std::string> reported;
-    std::lock_guard lock(reportedMutex);
-    if (reported.insert(wanted).second) {
-        WriteDiagnostic("GDI: font file " + wanted +
-                        " not found in the font folders (install fonts-liberation); text is measured "
-                        "but not drawn");
-    }
+    WriteDiagnosticOnce(wanted, "GDI: font file " + wanted +
+                                    " not found in the font folders (install fonts-liberation); text is measured "
+                                    "but not drawn");
     return {};
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 namespace {
@@ -156,7 +156,7 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
     if (lplf == nullptr) return nullptr;
     if (lplf->lfEscapement != 0 || lplf->lfOrientation != 0) {
-        WriteDiagnostic("GDI: rotated fonts are not implemented; text is drawn horizontally");
+        DebugNote(DebugChannel::Gdi, "GDI: rotated fonts are not implemented; text is drawn horizontally");
     }
     return reinterpret_cast<HFONT>(AddObject(MakeFont(*lplf)));
 }

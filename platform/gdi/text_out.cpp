@@ -9,7 +9,7 @@
 
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/raster.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace brontar::platform {
 namespace {
@@ -167,8 +167,8 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect,
     DeviceContext* context = FindDeviceContext(hdc);
     if (context == nullptr) return FALSE;
     if (options & ~static_cast<UINT>(ETO_OPAQUE | ETO_CLIPPED)) {
-        WriteDiagnostic("GDI: ExtTextOutA options " + std::to_string(options) +
-                        " beyond ETO_OPAQUE and ETO_CLIPPED are not implemented; ignored");
+        DebugNote(DebugChannel::Gdi, "GDI: ExtTextOutA options " + std::to_string(options) +
+                                         " beyond ETO_OPAQUE and ETO_CLIPPED are not implemented; ignored");
     }
     DrawRun(*context, x, y, options, lprect, lpString, c, lpDx);
     return TRUE;

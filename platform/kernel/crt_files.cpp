@@ -18,7 +18,7 @@
 
 #include "machine/dos_path.h"
 #include "machine/faults.h"
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "platform/kernel/dos_file_stream.h"
 #include "platform/kernel/event_log.h"
 

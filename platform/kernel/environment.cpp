@@ -6,6 +6,7 @@
 #include <string>
 
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "platform/kernel/event_log.h"
 
 extern char** environ;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "machine/dos_path.h"
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "platform/automation.h"
 #include "platform/kernel/event_log.h"
 #include "platform/kernel/module_table.h"

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "machine/dos_path.h"
-#include "machine/machine_ini.h"
 #include "machine/module16.h"
+#include "machine/plain_text.h"
 #include "platform/kernel/event_log.h"
 
 namespace {

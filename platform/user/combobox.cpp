@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "platform/user/control_state.h"
 #include "platform/user/controls.h"
 

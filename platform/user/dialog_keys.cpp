@@ -6,7 +6,7 @@
 #include <cctype>
 #include <vector>
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "platform/user/controls.h"
 
 namespace brontar::platform {

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -13,7 +12,7 @@
 
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/font_instance.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 #include "platform/user/text_observer.h"
 
 namespace {
@@ -229,10 +228,9 @@ int WINAPI DrawTextExA(HDC hdc, LPSTR lpchText, int cchText, LPRECT lprc, UINT f
     Layout layout{hdc, format, TabWidth(format, lpdtp, tm.tmAveCharWidth)};
     if (format & DT_TABSTOP) layout.format &= ~0xFF00u;  // the high byte was the tab length
     format = layout.format;
-    static std::atomic<bool> unimplementedReported{false};
-    if ((format & DT_RTLREADING) && !unimplementedReported.exchange(true)) {
-        brontar::platform::WriteDiagnostic("DrawTextExA: DT_RTLREADING is not implemented; drawn left to right");
-    }
+    if (format & DT_RTLREADING)
+        brontar::platform::DebugNoteOnce(brontar::platform::DebugChannel::User, "DT_RTLREADING",
+                                         "DrawTextExA: DT_RTLREADING is not implemented; drawn left to right");
     std::string_view text(lpchText != nullptr ? lpchText : "",
                           cchText == -1 ? std::strlen(lpchText) : static_cast<size_t>(cchText));
     const LONG leftMargin = lpdtp != nullptr ? lpdtp->iLeftMargin : 0;

@@ -3,10 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 
 #include "platform/gdi/device_context.h"
-#include "platform/kernel/event_log.h"
+#include "platform/kernel/debug_notes.h"
 
 namespace {
 
@@ -58,10 +57,7 @@ void DrawLine(HDC dc, RECT& r, LineColors colors, UINT flags) {
     if (flags & BF_RIGHT) --r.right;
 }
 
-void ReportUnsupported(const char* what) {
-    static std::atomic<bool> reported{false};
-    if (!reported.exchange(true)) brontar::platform::WriteDiagnostic(what);
-}
+void ReportUnsupported(const char* what) { brontar::platform::WriteDiagnosticOnce(what, what); }
 
 // Rows of the check mark, 7 by 7, most significant of the low 7 bits leftmost.
 constexpr BYTE kCheckMark[7] = {0x01, 0x03, 0x47, 0x6E, 0x7C, 0x38, 0x10};

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string>
 
-#include "machine/machine_ini.h"  // Trim
+#include "machine/plain_text.h"
 #include "platform/kernel/event_log.h"
 
 namespace brontar::platform {

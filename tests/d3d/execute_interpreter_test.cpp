@@ -98,12 +98,13 @@ TEST(ExecuteInterpreter, RenderStatesLastFromOneExecuteToTheNext) {
 }
 
 // Programs set their states in every frame: a state the device cannot draw
-// is reported once per type (unknown types share one line), never per frame,
-// and drawing falls back to the nearest state the device draws.
-TEST(ExecuteInterpreter, StatesTheDeviceCannotDrawAreReportedOnceAndFallBack) {
+// is noted on the d3d channel once per type (unknown types share one line),
+// never per frame, and drawing falls back to the nearest state the device draws.
+TEST(ExecuteInterpreter, StatesTheDeviceCannotDrawAreNotedOnceAndFallBack) {
     TempMachine machine;
     const std::filesystem::path logFile = machine.scratch() / "events.log";
     ScopedEnvironment log("BRONTAR_LOG", logFile.string());
+    ScopedEnvironment debug("BRONTAR_DEBUG", "+d3d");
     RenderStates states;
     for (DWORD frame = 0; frame < 3; ++frame) {
         states.Set(D3DRENDERSTATE_FOGENABLE, TRUE);

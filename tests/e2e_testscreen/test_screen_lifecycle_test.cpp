@@ -58,6 +58,24 @@ TEST(TestScreenLifecycle, QuitKeysAndClicksEndWithStatusZero) {
     }
 }
 
+// A normal run says nothing on standard error, although the test screen asks
+// for a render state the device does not draw (edge antialiasing) every frame:
+// that note belongs to the d3d debug channel, and is said once when it is on.
+TEST(TestScreenLifecycle, NormalRunLeavesStandardErrorEmpty) {
+    TestScreenMachine machine;
+    const std::string note = "Direct3D render state 2 = 1: edge antialiasing is not implemented";
+    const RunResult quiet =
+        machine.Run({"/640x480"}, "wait 3 frames; key q", "", std::chrono::seconds(30), {{"BRONTAR_LOG", ""}});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    const RunResult noted = machine.Run({"/640x480"}, "wait 3 frames; key q", "", std::chrono::seconds(30),
+                                        {{"BRONTAR_LOG", ""}, {"BRONTAR_DEBUG", "+d3d"}});
+    EXPECT_EQ(noted.status, 0);
+    const size_t first = noted.err.find(note);
+    EXPECT_NE(first, std::string::npos) << noted.err;
+    EXPECT_EQ(noted.err.rfind(note), first) << "said once, not every frame:\n" << noted.err;
+}
+
 TEST(TestScreenLifecycle, StopStepAndRestartTheAnimation) {
     TestScreenMachine machine;
     // Stopped after two frames, then exactly one frame per P, in either case.

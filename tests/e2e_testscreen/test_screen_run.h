@@ -2,6 +2,7 @@
 // back its exit status, its log and the frames it presented.
 #pragma once
 
+#include <fcntl.h>
 #include <png.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -69,6 +70,7 @@ inline Frame ReadFrame(const fs::path& path) {
 struct RunResult {
     int status = -1;  // exit status, or -1 when the program did not exit by itself
     std::string log;  // the BRONTAR_LOG lines
+    std::string err;  // what it wrote to standard error
     std::vector<fs::path> frames;  // captured frames in order
 
     Frame FrameAt(size_t index) const { return ReadFrame(frames.at(index)); }
@@ -104,11 +106,15 @@ public:
     }
 
     // Runs C:\WINDOWS\BRNTRTST.EXE with the arguments, the input script and
-    // the faults, headless; gives up after the timeout.
+    // the faults, headless; gives up after the timeout. The environment given
+    // is set over these (an empty BRONTAR_LOG: no log, so its lines go to
+    // standard error).
     RunResult Run(const std::vector<std::string>& arguments, const std::string& input, const std::string& faults = "",
-                  std::chrono::seconds timeout = std::chrono::seconds(30)) {
+                  std::chrono::seconds timeout = std::chrono::seconds(30),
+                  const std::map<std::string, std::string>& environment = {}) {
         const fs::path capture = machine_.scratch() / ("capture-" + std::to_string(++runs_));
         const fs::path log = machine_.scratch() / ("log-" + std::to_string(runs_));
+        const fs::path err = machine_.scratch() / ("err-" + std::to_string(runs_));
         fs::create_directories(capture);
         std::map<std::string, std::string> overrides{
             {"BRONTAR_MACHINE", machine_.folder().string()},
@@ -118,9 +124,11 @@ public:
             {"BRONTAR_LOG", log.string()},
             {"BRONTAR_FAULTS", faults},
         };
+        for (const auto& [name, value] : environment) overrides[name] = value;
         RunResult result;
-        result.status = Spawn((WindowsFolder() / "BRNTRTST.EXE").string(), arguments, overrides, timeout);
+        result.status = Spawn((WindowsFolder() / "BRNTRTST.EXE").string(), arguments, overrides, err, timeout);
         result.log = ReadFileText(log);
+        result.err = ReadFileText(err);
         for (int i = 1; fs::exists(capture / FrameName(i)); ++i) result.frames.push_back(capture / FrameName(i));
         return result;
     }
@@ -133,7 +141,8 @@ private:
     }
 
     static int Spawn(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& overrides, std::chrono::seconds timeout) {
+                     const std::map<std::string, std::string>& overrides, const fs::path& err,
+                     std::chrono::seconds timeout) {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
@@ -149,8 +158,13 @@ private:
         for (std::string& text : args) argv.push_back(text.data());
         argv.push_back(nullptr);
 
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
-        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (started != 0) {
             ADD_FAILURE() << "cannot start " << program;
             return -1;
         }

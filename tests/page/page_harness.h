@@ -16,6 +16,7 @@
 
 #include "machine/installer.h"
 #include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "machine/qorhlp16.h"
 #include "machine/registry/registry_store.h"
 #include "platform/automation.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "machine/qorhlp16.h"
 #include "tests/support/brontar_command.h"
 #include "tests/support/panel_dump.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "machine/machine_ini.h"
+#include "machine/plain_text.h"
 #include "propsheet/autoexec.h"
 #include "settings/settings_key.h"
 #include "tests/support/system_fixtures.h"
