@@ -3,27 +3,10 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <string_view>
 
 namespace brontar::platform {
-
-// The state records of one control class, by window (the controls not yet
-// keeping theirs in their own window).
-template <typename State>
-class ControlStates {
-public:
-    State* Find(HWND hwnd) {
-        auto found = states_.find(hwnd);
-        return found == states_.end() ? nullptr : &found->second;
-    }
-    State& Ensure(HWND hwnd) { return states_[hwnd]; }
-    void Erase(HWND hwnd) { states_.erase(hwnd); }
-
-private:
-    std::map<HWND, State> states_;
-};
 
 // A control keeps its state in its own window, as Windows' controls do: a
 // record made at WM_NCCREATE, its address in the window's extra bytes at
