@@ -181,6 +181,18 @@ void CancelPages(HWND sheet, SheetState& state) {
     state.closing = true;
 }
 
+// OK applies and closes, Cancel closes unchanged, Apply applies.
+INT_PTR PressButton(HWND sheet, SheetState& state, WORD id) {
+    switch (id) {
+        case IDOK:
+            if (ApplyPages(sheet, state, true)) state.closing = true;
+            return TRUE;
+        case IDCANCEL: CancelPages(sheet, state); return TRUE;
+        case kApplyButtonId: ApplyPages(sheet, state, false); return TRUE;
+        default: return FALSE;
+    }
+}
+
 // The sheet's state is PropertySheetA's, given with WM_INITDIALOG and kept
 // at DWLP_USER until the window goes.
 INT_PTR CALLBACK SheetDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -191,15 +203,7 @@ INT_PTR CALLBACK SheetDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     auto* state = reinterpret_cast<SheetState*>(GetWindowLongPtrA(hwnd, static_cast<int>(DWLP_USER)));
     if (state == nullptr) return FALSE;
     switch (message) {
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                    if (ApplyPages(hwnd, *state, true)) state->closing = true;
-                    return TRUE;
-                case IDCANCEL: CancelPages(hwnd, *state); return TRUE;
-                case kApplyButtonId: ApplyPages(hwnd, *state, false); return TRUE;
-                default: return FALSE;
-            }
+        case WM_COMMAND: return PressButton(hwnd, *state, LOWORD(wParam));
         case WM_CLOSE: CancelPages(hwnd, *state); return TRUE;
         case PSM_REBOOTSYSTEM: state->rebootRequested = true; return TRUE;
         case PSM_RESTARTWINDOWS: state->restartWindowsRequested = true; return TRUE;
