@@ -154,7 +154,8 @@ LRESULT GiveFocusOn(HWND dialog, const DialogInfo* info) {
 // The dialog asks itself for its background, so its procedure can choose it.
 LRESULT EraseBackground(HWND dialog, WPARAM wParam) {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(dialog)));
+    auto brush =
+        reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(dialog)));
     if (dc == nullptr || brush == nullptr) return 0;
     RECT client;
     GetClientRect(dialog, &client);

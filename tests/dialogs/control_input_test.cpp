@@ -417,7 +417,8 @@ TEST_F(ControlInputTest, AControlDestroyedInsideItsOwnNotificationIsGoneCleanly)
             SendMessageA(control, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&tab));
         }
         if (c.id == 36)
-            for (const char* item : {"60 Hz", "75 Hz"}) SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+            for (const char* item : {"60 Hz", "75 Hz"})
+                SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         notices.clear();
         destroyOnMessage = c.message;
         destroyOnCode = c.code;
