@@ -6,12 +6,12 @@
 #include <windows.h>
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/kernel/event_log.h"
+#include "platform/user/control_state.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
 #include "platform/user/input_window.h"
@@ -39,16 +39,6 @@ struct SheetState {
 PropertySheetDriver& Driver() {
     static PropertySheetDriver driver;
     return driver;
-}
-
-std::map<HWND, SheetState*>& Sheets() {
-    static std::map<HWND, SheetState*> sheets;
-    return sheets;
-}
-
-SheetState* FindSheet(HWND sheet) {
-    auto found = Sheets().find(sheet);
-    return found == Sheets().end() ? nullptr : found->second;
 }
 
 // The sheet: the tab control, then OK (the default), Cancel and Apply
@@ -191,32 +181,46 @@ void CancelPages(HWND sheet, SheetState& state) {
     state.closing = true;
 }
 
+// OK applies and closes, Cancel closes unchanged, Apply applies.
+INT_PTR PressButton(HWND sheet, SheetState& state, WORD id) {
+    switch (id) {
+        case IDOK:
+            if (ApplyPages(sheet, state, true)) state.closing = true;
+            return TRUE;
+        case IDCANCEL: CancelPages(sheet, state); return TRUE;
+        case kApplyButtonId: ApplyPages(sheet, state, false); return TRUE;
+        default: return FALSE;
+    }
+}
+
+// The sheet's state is PropertySheetA's, given with WM_INITDIALOG and kept
+// at DWLP_USER until the window goes.
 INT_PTR CALLBACK SheetDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        Sheets()[hwnd] = reinterpret_cast<SheetState*>(lParam);
+        SetWindowLongPtrA(hwnd, static_cast<int>(DWLP_USER), lParam);
         return TRUE;
     }
-    SheetState* state = FindSheet(hwnd);
+    auto* state = reinterpret_cast<SheetState*>(GetWindowLongPtrA(hwnd, static_cast<int>(DWLP_USER)));
     if (state == nullptr) return FALSE;
     switch (message) {
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                    if (ApplyPages(hwnd, *state, true)) state->closing = true;
-                    return TRUE;
-                case IDCANCEL: CancelPages(hwnd, *state); return TRUE;
-                case kApplyButtonId: ApplyPages(hwnd, *state, false); return TRUE;
-                default: return FALSE;
-            }
+        case WM_COMMAND: return PressButton(hwnd, *state, LOWORD(wParam));
         case WM_CLOSE: CancelPages(hwnd, *state); return TRUE;
         case PSM_REBOOTSYSTEM: state->rebootRequested = true; return TRUE;
         case PSM_RESTARTWINDOWS: state->restartWindowsRequested = true; return TRUE;
         case PSM_CHANGED: EnableWindow(GetDlgItem(hwnd, kApplyButtonId), TRUE); return TRUE;
         case PSM_UNCHANGED:
         case PSM_CANCELTOCLOSE: return TRUE;
-        case WM_NCDESTROY: Sheets().erase(hwnd); return FALSE;
+        case WM_NCDESTROY: SetWindowLongPtrA(hwnd, static_cast<int>(DWLP_USER), 0); return FALSE;
         default: return FALSE;
     }
+}
+
+// A sheet's state; null for any other window (another dialog's DWLP_USER is its own).
+SheetState* FindSheet(HWND sheet) {
+    if (!IsWindowOfClass(sheet, DIALOG_CLASS_NAME) ||
+        GetWindowLongPtrA(sheet, static_cast<int>(DWLP_DLGPROC)) != reinterpret_cast<LONG_PTR>(SheetDialogProc))
+        return nullptr;
+    return reinterpret_cast<SheetState*>(GetWindowLongPtrA(sheet, static_cast<int>(DWLP_USER)));
 }
 
 // The question Windows asks when a sheet's changes need a restart.

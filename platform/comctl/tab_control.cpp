@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/user/control_state.h"
@@ -19,11 +21,6 @@ struct TabState {
     int selection = -1;
     bool focused = false;
 };
-
-ControlStates<TabState>& Tabs() {
-    static ControlStates<TabState> tabs;
-    return tabs;
-}
 
 // Room around a tab's text, the rise of the selected tab, and the panel's
 // border (two lines and a gap of two pixels).
@@ -141,80 +138,97 @@ void UserSelect(HWND hwnd, TabState& state, int index) {
     Notify(hwnd, TCN_SELCHANGE);
 }
 
-LRESULT CALLBACK TabControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) Tabs().Ensure(hwnd);
-    TabState* state = Tabs().Find(hwnd);
-    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-        case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
-        case TCM_GETITEMCOUNT: return static_cast<LRESULT>(state->items.size());
-        case TCM_INSERTITEMA: {
-            const auto* item = reinterpret_cast<const TCITEMA*>(lParam);
-            if (item == nullptr) return -1;
-            size_t index = std::min(static_cast<size_t>(wParam), state->items.size());
-            state->items.insert(state->items.begin() + static_cast<std::ptrdiff_t>(index),
-                                (item->mask & TCIF_TEXT) && item->pszText != nullptr ? item->pszText : "");
-            if (state->selection < 0) state->selection = 0;
-            else if (static_cast<size_t>(state->selection) >= index) ++state->selection;
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return static_cast<LRESULT>(index);
+LRESULT InsertItem(HWND hwnd, TabState& state, WPARAM position, LPARAM lParam) {
+    const auto* item = reinterpret_cast<const TCITEMA*>(lParam);
+    if (item == nullptr) return -1;
+    const size_t index = std::min(static_cast<size_t>(position), state.items.size());
+    state.items.insert(state.items.begin() + static_cast<std::ptrdiff_t>(index),
+                       (item->mask & TCIF_TEXT) && item->pszText != nullptr ? item->pszText : "");
+    if (state.selection < 0) state.selection = 0;
+    else if (static_cast<size_t>(state.selection) >= index) ++state.selection;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return static_cast<LRESULT>(index);
+}
+
+// TCM_SETCURSEL answers the tab selected before, -1 for no such tab.
+LRESULT SetSelection(HWND hwnd, TabState& state, WPARAM wanted) {
+    const int index = static_cast<int>(wanted);
+    if (index < 0 || static_cast<size_t>(index) >= state.items.size()) return -1;
+    const int previous = std::exchange(state.selection, index);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return previous;
+}
+
+LRESULT GetItemRect(const TabState& state, WPARAM index, LPARAM lParam) {
+    if (index >= state.items.size() || lParam == 0) return FALSE;
+    *reinterpret_cast<RECT*>(lParam) = ItemRect(MeasureItems(state), index);
+    return TRUE;
+}
+
+LRESULT AdjustDisplayRect(const TabState& state, WPARAM larger, LPARAM lParam) {
+    if (lParam != 0) AdjustRect(MeasureItems(state), static_cast<BOOL>(larger), reinterpret_cast<RECT*>(lParam));
+    return 0;
+}
+
+// Only the tabs take the pointer; the panel belongs to the page on it.
+LRESULT HitTest(HWND hwnd, const TabState& state, LPARAM lParam) {
+    POINT point = PointerOf(lParam);
+    ScreenToClient(hwnd, &point);
+    return point.y < StripHeight(MeasureItems(state)) ? HTCLIENT : HTTRANSPARENT;
+}
+
+LRESULT ShowFocus(HWND hwnd, TabState& state, bool focused) {
+    state.focused = focused;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+// A press on a tab takes the focus and picks the tab.
+LRESULT Press(HWND hwnd, TabState& state, LPARAM lParam) {
+    const TextSize size = MeasureItems(state);
+    const POINT point = PointerOf(lParam);
+    for (size_t i = 0; i < state.items.size(); ++i) {
+        RECT rect = ItemRect(size, i);
+        if (PtInRect(&rect, point)) {
+            SetFocus(hwnd);
+            UserSelect(hwnd, state, static_cast<int>(i));
+            break;
         }
-        case TCM_GETCURSEL: return state->selection;
-        case TCM_SETCURSEL: {
-            const int previous = state->selection;
-            const int index = static_cast<int>(wParam);
-            if (index < 0 || static_cast<size_t>(index) >= state->items.size()) return -1;
-            state->selection = index;
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return previous;
-        }
-        case TCM_GETITEMRECT: {
-            if (wParam >= state->items.size() || lParam == 0) return FALSE;
-            *reinterpret_cast<RECT*>(lParam) = ItemRect(MeasureItems(*state), wParam);
-            return TRUE;
-        }
-        case TCM_ADJUSTRECT:
-            if (lParam != 0) AdjustRect(MeasureItems(*state), static_cast<BOOL>(wParam), reinterpret_cast<RECT*>(lParam));
-            return 0;
-        case WM_GETDLGCODE: return DLGC_WANTARROWS;
-        case WM_NCHITTEST: {
-            // Only the tabs take the pointer; the panel belongs to the page on it.
-            POINT point{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-            ScreenToClient(hwnd, &point);
-            return point.y < StripHeight(MeasureItems(*state)) ? HTCLIENT : HTTRANSPARENT;
-        }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            state->focused = message == WM_SETFOCUS;
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
-        case WM_LBUTTONDOWN: {
-            const TextSize size = MeasureItems(*state);
-            POINT point{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-            for (size_t i = 0; i < state->items.size(); ++i) {
-                RECT rect = ItemRect(size, i);
-                if (PtInRect(&rect, point)) {
-                    SetFocus(hwnd);
-                    UserSelect(hwnd, *state, static_cast<int>(i));
-                    break;
-                }
-            }
-            return 0;
-        }
-        case WM_KEYDOWN:
-            if (wParam == VK_LEFT || wParam == VK_RIGHT)
-                UserSelect(hwnd, *state, state->selection + (wParam == VK_LEFT ? -1 : 1));
-            return 0;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_NCDESTROY: Tabs().Erase(hwnd); break;
-        default: break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return 0;
+}
+
+// Left and Right pick the neighbouring tab.
+LRESULT Key(HWND hwnd, TabState& state, WPARAM key) {
+    if (key == VK_LEFT || key == VK_RIGHT) UserSelect(hwnd, state, state.selection + (key == VK_LEFT ? -1 : 1));
+    return 0;
+}
+
+LRESULT HandleTabControl(HWND hwnd, TabState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETFONT: state.font = reinterpret_cast<HFONT>(wParam); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+        case TCM_GETITEMCOUNT: return static_cast<LRESULT>(state.items.size());
+        case TCM_INSERTITEMA: return InsertItem(hwnd, state, wParam, lParam);
+        case TCM_GETCURSEL: return state.selection;
+        case TCM_SETCURSEL: return SetSelection(hwnd, state, wParam);
+        case TCM_GETITEMRECT: return GetItemRect(state, wParam, lParam);
+        case TCM_ADJUSTRECT: return AdjustDisplayRect(state, wParam, lParam);
+        case WM_GETDLGCODE: return DLGC_WANTARROWS;
+        case WM_NCHITTEST: return HitTest(hwnd, state, lParam);
+        case WM_SETFOCUS: return ShowFocus(hwnd, state, true);
+        case WM_KILLFOCUS: return ShowFocus(hwnd, state, false);
+        case WM_LBUTTONDOWN: return Press(hwnd, state, lParam);
+        case WM_KEYDOWN: return Key(hwnd, state, wParam);
+        case WM_PAINT: Paint(hwnd, state); return 0;
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
 }
 
 }  // namespace
 
-void RegisterTabControlClass() { RegisterControlClass(WC_TABCONTROLA, TabControlProc); }
+void RegisterTabControlClass() {
+    RegisterControlClass(WC_TABCONTROLA, ControlProcedure<TabState, HandleTabControl>);
+}
 
 }  // namespace brontar::platform

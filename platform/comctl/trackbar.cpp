@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/user/control_state.h"
 #include "platform/user/controls.h"
@@ -69,11 +70,6 @@ LONG PositionToX(const Geometry& g, const TrackbarState& state, LONG position) {
     if (span <= 0) return g.firstX;
     return g.firstX + static_cast<LONG>((static_cast<long long>(g.lastX - g.firstX) * (position - state.minimum) +
                                          span / 2) / span);
-}
-
-ControlStates<TrackbarState>& Trackbars() {
-    static ControlStates<TrackbarState> trackbars;
-    return trackbars;
 }
 
 void KeepInRange(HWND hwnd, TrackbarState& state, bool redraw) {
@@ -230,63 +226,62 @@ bool HandleInput(HWND hwnd, TrackbarState& state, UINT message, WPARAM wParam, L
     }
 }
 
-LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) Trackbars().Ensure(hwnd);
-    TrackbarState* state = Trackbars().Find(hwnd);
-    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, *state, message, wParam, lParam)) return 0;
-    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
+// A new end or position, kept in range; repainted when redraw says so.
+LRESULT SetValue(HWND hwnd, TrackbarState& state, LONG TrackbarState::*field, LONG value, WPARAM redraw) {
+    state.*field = value;
+    KeepInRange(hwnd, state, redraw != 0);
+    return 0;
+}
+
+// TBM_SETRANGE: both ends at once, signed words.
+LRESULT SetRange(HWND hwnd, TrackbarState& state, WPARAM redraw, LPARAM range) {
+    state.minimum = static_cast<SHORT>(LOWORD(range));
+    return SetValue(hwnd, state, &TrackbarState::maximum, static_cast<SHORT>(HIWORD(range)), redraw);
+}
+
+// TBM_SETPAGESIZE answers the page as it was.
+LRESULT SetPageSize(TrackbarState& state, LPARAM size) {
+    const LONG previous = PageSize(state);
+    state.pageSize = static_cast<LONG>(size);
+    return previous;
+}
+
+LRESULT SetLineSize(TrackbarState& state, LPARAM size) {
+    return std::exchange(state.lineSize, static_cast<LONG>(size));
+}
+
+LRESULT HandleTrackbar(HWND hwnd, TrackbarState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, state, message, wParam, lParam)) return 0;
+    if (TrackFocusAndEnabling(hwnd, message, &state.focused)) return 0;
+    const auto value = static_cast<LONG>(lParam);
     switch (message) {
         case WM_GETDLGCODE: return DLGC_WANTARROWS;
-        case TBM_GETPOS: return state->position;
-        case TBM_GETRANGEMIN: return state->minimum;
-        case TBM_GETRANGEMAX: return state->maximum;
-        case TBM_SETPOS:
-            state->position = static_cast<LONG>(lParam);
-            KeepInRange(hwnd, *state, wParam != 0);
-            return 0;
-        case TBM_SETRANGE:
-            state->minimum = static_cast<SHORT>(LOWORD(lParam));
-            state->maximum = static_cast<SHORT>(HIWORD(lParam));
-            KeepInRange(hwnd, *state, wParam != 0);
-            return 0;
-        case TBM_SETRANGEMIN:
-            state->minimum = static_cast<LONG>(lParam);
-            KeepInRange(hwnd, *state, wParam != 0);
-            return 0;
-        case TBM_SETRANGEMAX:
-            state->maximum = static_cast<LONG>(lParam);
-            KeepInRange(hwnd, *state, wParam != 0);
-            return 0;
-        case TBM_SETPAGESIZE: {
-            const LONG previous = PageSize(*state);
-            state->pageSize = static_cast<LONG>(lParam);
-            return previous;
-        }
-        case TBM_GETPAGESIZE: return PageSize(*state);
-        case TBM_SETLINESIZE: {
-            const LONG previous = state->lineSize;
-            state->lineSize = static_cast<LONG>(lParam);
-            return previous;
-        }
-        case TBM_GETLINESIZE: return state->lineSize;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_NCDESTROY: Trackbars().Erase(hwnd); break;
-        default: break;
+        case TBM_GETPOS: return state.position;
+        case TBM_GETRANGEMIN: return state.minimum;
+        case TBM_GETRANGEMAX: return state.maximum;
+        case TBM_SETPOS: return SetValue(hwnd, state, &TrackbarState::position, value, wParam);
+        case TBM_SETRANGE: return SetRange(hwnd, state, wParam, lParam);
+        case TBM_SETRANGEMIN: return SetValue(hwnd, state, &TrackbarState::minimum, value, wParam);
+        case TBM_SETRANGEMAX: return SetValue(hwnd, state, &TrackbarState::maximum, value, wParam);
+        case TBM_SETPAGESIZE: return SetPageSize(state, lParam);
+        case TBM_GETPAGESIZE: return PageSize(state);
+        case TBM_SETLINESIZE: return SetLineSize(state, lParam);
+        case TBM_GETLINESIZE: return state.lineSize;
+        case WM_PAINT: Paint(hwnd, state); return 0;
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
 void RegisterTrackbarClass() {
-    RegisterControlClass(TRACKBAR_CLASSA, TrackbarProc);
+    RegisterControlClass(TRACKBAR_CLASSA, ControlProcedure<TrackbarState, HandleTrackbar>);
 }
 
 // A drag: the thumb follows to the position, then is released there.
 bool UserSlideTrackbar(HWND trackbar, int position) {
-    TrackbarState* state = Trackbars().Find(trackbar);
-    if (state == nullptr || !IsWindowEnabled(trackbar)) return false;
+    HeldControlState<TrackbarState> state(trackbar, TRACKBAR_CLASSA);
+    if (!state || !IsWindowEnabled(trackbar)) return false;
     state->position = position;
     KeepInRange(trackbar, *state, true);
     const LONG reached = state->position;
@@ -297,8 +292,8 @@ bool UserSlideTrackbar(HWND trackbar, int position) {
 }
 
 bool DescribeTrackbar(HWND hwnd, ControlDescription* out) {
-    TrackbarState* state = Trackbars().Find(hwnd);
-    if (state == nullptr) return false;
+    HeldControlState<TrackbarState> state(hwnd, TRACKBAR_CLASSA);
+    if (!state) return false;
     out->kind = "trackbar";
     out->position = state->position;
     out->rangeMin = state->minimum;

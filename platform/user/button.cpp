@@ -29,10 +29,7 @@ constexpr LONG kCheckTextGap = 4;
 constexpr LONG kGroupCaptionLeft = 8;
 constexpr LONG kGroupCaptionPadding = 2;
 
-ControlStates<ButtonState>& Buttons() {
-    static ControlStates<ButtonState> buttons;
-    return buttons;
-}
+constexpr char kButtonClass[] = "BUTTON";
 
 DWORD ButtonType(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & BS_TYPEMASK; }
 
@@ -264,69 +261,71 @@ bool HandleInput(HWND hwnd, ButtonState& state, UINT message, WPARAM wParam, LPA
     }
 }
 
-LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) Buttons().Ensure(hwnd);
-    ButtonState* state = Buttons().Find(hwnd);
-    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, *state, message, wParam, lParam)) return 0;
-    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
+LRESULT SetCheck(HWND hwnd, ButtonState& state, WPARAM wanted) {
+    state.check = std::min(static_cast<WORD>(wanted), MaxCheckState(ButtonType(hwnd)));
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT GetState(const ButtonState& state) {
+    return state.check | (state.pushed ? BST_PUSHED : 0) | (state.focused ? BST_FOCUS : 0);
+}
+
+// The type changes (push button to default push button and back); the rest stays.
+LRESULT SetStyle(HWND hwnd, WPARAM type, LPARAM redraw) {
+    const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+    SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (type & BS_TYPEMASK)));
+    if (LOWORD(redraw)) InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+// A group box frames other controls: the pointer passes through it.
+LRESULT HitTest(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    if (ButtonType(hwnd) == BS_GROUPBOX) return HTTRANSPARENT;
+    return DefWindowProcA(hwnd, WM_NCHITTEST, wParam, lParam);
+}
+
+LRESULT ClickIfEnabled(HWND hwnd, ButtonState& state) {
+    if (IsWindowEnabled(hwnd)) Click(hwnd, state);
+    return 0;
+}
+
+LRESULT HandleButton(HWND hwnd, ButtonState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsWindowEnabled(hwnd) && HandleInput(hwnd, state, message, wParam, lParam)) return 0;
+    if (TrackFocusAndEnabling(hwnd, message, &state.focused)) return 0;
     switch (message) {
-        case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        case WM_SETFONT: state.font = reinterpret_cast<HFONT>(wParam); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
         case WM_GETDLGCODE: return DialogCode(ButtonType(hwnd));
-        // A group box frames other controls: the pointer passes through it.
-        case WM_NCHITTEST:
-            if (ButtonType(hwnd) == BS_GROUPBOX) return HTTRANSPARENT;
-            break;
-        case BM_GETCHECK: return state->check;
-        case BM_SETCHECK: {
-            WORD wanted = static_cast<WORD>(wParam);
-            WORD max = MaxCheckState(ButtonType(hwnd));
-            state->check = wanted > max ? max : wanted;
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
-        }
-        case BM_GETSTATE:
-            return state->check | (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
-        case BM_SETSTATE: ShowPushed(hwnd, *state, wParam != 0); return 0;
-        case BM_SETSTYLE: {
-            // The type changes (push button to default push button and back); the rest stays.
-            const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
-            SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
-            if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
-        }
-        case BM_CLICK:
-            if (IsWindowEnabled(hwnd)) Click(hwnd, *state);
-            return 0;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_SETTEXT: {
-            LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return result;
-        }
-        case WM_NCDESTROY: Buttons().Erase(hwnd); break;
-        default: break;
+        case WM_NCHITTEST: return HitTest(hwnd, wParam, lParam);
+        case BM_GETCHECK: return state.check;
+        case BM_SETCHECK: return SetCheck(hwnd, state, wParam);
+        case BM_GETSTATE: return GetState(state);
+        case BM_SETSTATE: ShowPushed(hwnd, state, wParam != 0); return 0;
+        case BM_SETSTYLE: return SetStyle(hwnd, wParam, lParam);
+        case BM_CLICK: return ClickIfEnabled(hwnd, state);
+        case WM_PAINT: Paint(hwnd, state); return 0;
+        case WM_SETTEXT: return SetControlText(hwnd, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
 void RegisterButtonClass() {
-    RegisterControlClass("BUTTON", ButtonProc);
+    RegisterControlClass(kButtonClass, ControlProcedure<ButtonState, HandleButton>);
 }
 
 bool UserClickButton(HWND button) {
-    ButtonState* state = Buttons().Find(button);
-    if (state == nullptr || !IsWindowEnabled(button)) return false;
+    HeldControlState<ButtonState> state(button, kButtonClass);
+    if (!state || !IsWindowEnabled(button)) return false;
     Click(button, *state);
     return true;
 }
 
 bool DescribeButton(HWND hwnd, ControlDescription* out) {
-    ButtonState* state = Buttons().Find(hwnd);
-    if (state == nullptr) return false;
+    HeldControlState<ButtonState> state(hwnd, kButtonClass);
+    if (!state) return false;
     const DWORD type = ButtonType(hwnd);
     if (type == BS_GROUPBOX) {
         out->kind = "group box";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "machine/plain_text.h"
@@ -29,6 +30,8 @@ struct ComboState {
     bool releaseKeepsOpen = false;  // the press that dropped the list has not been let go yet
 };
 
+constexpr char kComboBoxClass[] = "COMBOBOX";
+// The dropped list's class; each list keeps its combo box in its extra bytes.
 constexpr char kListClass[] = "ComboLBox";
 
 // The arrow button's width, that of a scroll bar's arrow.
@@ -83,11 +86,6 @@ void Paint(HWND hwnd, const ComboState& state) {
     if (state.focused) DrawFocusRect(dc, &selection);
 }
 
-ControlStates<ComboState>& Combos() {
-    static ControlStates<ComboState> combos;
-    return combos;
-}
-
 // The window text of a drop-down list is its selected item.
 void ShowSelection(HWND hwnd, const ComboState& state) {
     const char* text = state.selection >= 0 ? state.items[static_cast<size_t>(state.selection)].c_str() : "";
@@ -99,12 +97,6 @@ int FindExact(const ComboState& state, std::string_view text) {
     for (size_t i = 0; i < state.items.size(); ++i)
         if (machine::EqualsIgnoreCase(state.items[i], text)) return static_cast<int>(i);
     return CB_ERR;
-}
-
-// The dropped list's window and its combo box.
-ControlStates<HWND>& ListOwners() {
-    static ControlStates<HWND> owners;
-    return owners;
 }
 
 int ItemCount(const ComboState& state) { return static_cast<int>(state.items.size()); }
@@ -132,6 +124,7 @@ void KeepHotShown(HWND hwnd, ComboState& state) {
 void DropList(HWND hwnd, ComboState& state) {
     if (state.list != nullptr || !IsWindowEnabled(hwnd)) return;
     NotifyParent(hwnd, CBN_DROPDOWN);
+    if (!IsWindow(hwnd)) return;  // the parent destroyed the box meanwhile
     HWND topLevel = hwnd;
     while (GetParent(topLevel) != nullptr) topLevel = GetParent(topLevel);
     RECT field;
@@ -141,9 +134,8 @@ void DropList(HWND hwnd, ComboState& state) {
     KeepHotShown(hwnd, state);
     const int height = VisibleItems(hwnd, state) * static_cast<int>(state.itemHeight) + 2;
     state.list = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kListClass, "", WS_POPUP | WS_BORDER, field.left,
-                                 field.bottom, field.right - field.left, height, topLevel, nullptr, nullptr, nullptr);
+                                 field.bottom, field.right - field.left, height, topLevel, nullptr, nullptr, hwnd);
     if (state.list == nullptr) return;
-    ListOwners().Ensure(state.list) = hwnd;
     ShowWindow(state.list, SW_SHOWNA);
     SetCapture(state.list);
     InvalidateRect(hwnd, nullptr, FALSE);
@@ -157,7 +149,6 @@ void CloseList(HWND hwnd, ComboState& state, bool pick) {
     state.list = nullptr;
     state.buttonDown = false;
     if (GetCapture() == list) ReleaseCapture();
-    ListOwners().Erase(list);
     DestroyWindow(list);
     InvalidateRect(hwnd, nullptr, FALSE);
     NotifyParent(hwnd, CBN_CLOSEUP);
@@ -238,59 +229,74 @@ int ItemAt(HWND list, const ComboState& state, POINT pointer) {
     return index < ItemCount(state) ? index : -1;
 }
 
-// The pointer while the list has the capture: the item under it is
-// highlighted; letting go over an item picks it; a press outside the list
-// closes it unchanged (a press on the field included). The release of the
-// press that dropped the list keeps it open.
+// The pointer moving over the list highlights the item under it.
+LRESULT HoverList(HWND list, ComboState& state, LPARAM lParam) {
+    const int index = ItemAt(list, state, PointerOf(lParam));
+    if (index >= 0 && index != state.hot) {
+        state.hot = index;
+        InvalidateRect(list, nullptr, FALSE);
+    }
+    return 0;
+}
+
+bool OutsideList(HWND list, LPARAM lParam) {
+    RECT client;
+    GetClientRect(list, &client);
+    return !PtInRect(&client, PointerOf(lParam));
+}
+
+// A press outside the list closes it unchanged (a press on the field included).
+LRESULT PressList(HWND list, HWND combo, ComboState& state, LPARAM lParam) {
+    if (ItemAt(list, state, PointerOf(lParam)) < 0 && OutsideList(list, lParam)) CloseList(combo, state, false);
+    return 0;
+}
+
+// Letting go over an item picks it; outside the list closes it unchanged,
+// except the release of the press that dropped the list, which keeps it open.
+LRESULT ReleaseList(HWND list, HWND combo, ComboState& state, LPARAM lParam) {
+    const bool first = std::exchange(state.releaseKeepsOpen, false);
+    if (state.buttonDown) {
+        state.buttonDown = false;
+        InvalidateRect(combo, nullptr, FALSE);
+    }
+    const int index = ItemAt(list, state, PointerOf(lParam));
+    if (index >= 0) {
+        state.hot = index;
+        CloseList(combo, state, true);
+    } else if (!first && OutsideList(list, lParam)) {
+        CloseList(combo, state, false);
+    }
+    return 0;
+}
+
+// Another window took the pointer: the list goes, unchanged.
+LRESULT ListLosesCapture(HWND list, HWND combo, ComboState& state, LPARAM gainer) {
+    if (state.list == list && reinterpret_cast<HWND>(gainer) != list) CloseList(combo, state, false);
+    return 0;
+}
+
+// Destroyed with its owner: the box forgets it.
+LRESULT ForgetList(HWND list, ComboState& state, WPARAM wParam, LPARAM lParam) {
+    if (state.list == list) state.list = nullptr;
+    return DefWindowProcA(list, WM_NCDESTROY, wParam, lParam);
+}
+
+// The dropped list, while it has the capture; its combo box is given at creation.
 LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND* owner = ListOwners().Find(list);
-    ComboState* state = owner != nullptr ? Combos().Find(*owner) : nullptr;
-    if (state == nullptr) return DefWindowProcA(list, message, wParam, lParam);
-    HWND combo = *owner;
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(list, kControlStateOffset, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    const auto combo = reinterpret_cast<HWND>(GetWindowLongPtrA(list, kControlStateOffset));
+    HeldControlState<ComboState> state(combo, kComboBoxClass);
+    if (!state) return DefWindowProcA(list, message, wParam, lParam);
     switch (message) {
         case WM_PAINT: PaintList(list, combo, *state); return 0;
-        case WM_MOUSEMOVE: {
-            const int index = ItemAt(list, *state, PointerOf(lParam));
-            if (index >= 0 && index != state->hot) {
-                state->hot = index;
-                InvalidateRect(list, nullptr, FALSE);
-            }
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-            if (ItemAt(list, *state, PointerOf(lParam)) < 0) {
-                RECT client;
-                GetClientRect(list, &client);
-                if (!PtInRect(&client, PointerOf(lParam))) CloseList(combo, *state, false);
-            }
-            return 0;
-        case WM_LBUTTONUP: {
-            const bool first = state->releaseKeepsOpen;
-            state->releaseKeepsOpen = false;
-            if (state->buttonDown) {
-                state->buttonDown = false;
-                InvalidateRect(combo, nullptr, FALSE);
-            }
-            const int index = ItemAt(list, *state, PointerOf(lParam));
-            if (index >= 0) {
-                state->hot = index;
-                CloseList(combo, *state, true);
-            } else if (!first) {
-                RECT client;
-                GetClientRect(list, &client);
-                if (!PtInRect(&client, PointerOf(lParam))) CloseList(combo, *state, false);
-            }
-            return 0;
-        }
-        case WM_NCDESTROY:
-            // Destroyed with its owner: the box forgets it.
-            if (state->list == list) state->list = nullptr;
-            ListOwners().Erase(list);
-            return DefWindowProcA(list, message, wParam, lParam);
-        case WM_CAPTURECHANGED:
-            // Another window took the pointer: the list goes, unchanged.
-            if (state->list == list && reinterpret_cast<HWND>(lParam) != list) CloseList(combo, *state, false);
-            return 0;
+        case WM_MOUSEMOVE: return HoverList(list, *state, lParam);
+        case WM_LBUTTONDOWN: return PressList(list, combo, *state, lParam);
+        case WM_LBUTTONUP: return ReleaseList(list, combo, *state, lParam);
+        case WM_CAPTURECHANGED: return ListLosesCapture(list, combo, *state, lParam);
+        case WM_NCDESTROY: return ForgetList(list, *state, wParam, lParam);
         default: return DefWindowProcA(list, message, wParam, lParam);
     }
 }
@@ -310,108 +316,152 @@ LRESULT Insert(HWND hwnd, ComboState& state, LPARAM lParam, int index) {
     return index;
 }
 
-LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) Combos().Ensure(hwnd);
-    ComboState* state = Combos().Find(hwnd);
-    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-    const int count = static_cast<int>(state->items.size());
-    const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-    if (message == WM_KILLFOCUS) CloseList(hwnd, *state, false);
-    if (TrackFocusAndEnabling(hwnd, message, &state->focused)) return 0;
-    switch (message) {
-        case WM_CREATE:
-            state->droppedHeight = reinterpret_cast<const CREATESTRUCTA*>(lParam)->cy;
-            FitFieldToFont(hwnd, *state);
-            return 0;
-        case WM_SETFONT:
-            state->font = reinterpret_cast<HFONT>(wParam);
-            FitFieldToFont(hwnd, *state);
-            if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
-        case CB_ADDSTRING: return Insert(hwnd, *state, lParam, -1);
-        case CB_INSERTSTRING: return Insert(hwnd, *state, lParam, index);
-        case CB_DELETESTRING:
-            if (index < 0 || index >= count) return CB_ERR;
-            state->items.erase(state->items.begin() + index);
-            if (state->selection == index) {
-                state->selection = -1;
-                ShowSelection(hwnd, *state);
-            } else if (state->selection > index) {
-                --state->selection;
-            }
-            return count - 1;
-        case CB_RESETCONTENT:
-            state->items.clear();
-            state->selection = -1;
-            ShowSelection(hwnd, *state);
-            return 0;
-        case CB_GETCOUNT: return count;
-        case CB_GETCURSEL: return state->selection;
-        case CB_SETCURSEL:
-            state->selection = index >= 0 && index < count ? index : -1;
-            ShowSelection(hwnd, *state);
-            return state->selection >= 0 ? state->selection : CB_ERR;
-        case CB_GETLBTEXTLEN:
-            return index >= 0 && index < count ? static_cast<LRESULT>(state->items[static_cast<size_t>(index)].size())
-                                               : CB_ERR;
-        case CB_GETLBTEXT: {
-            // The caller sizes the buffer with CB_GETLBTEXTLEN, as on Windows.
-            if (index < 0 || index >= count || lParam == 0) return CB_ERR;
-            const std::string& item = state->items[static_cast<size_t>(index)];
-            std::memcpy(reinterpret_cast<char*>(lParam), item.c_str(), item.size() + 1);
-            return static_cast<LRESULT>(item.size());
-        }
-        case CB_FINDSTRINGEXACT:
-            return lParam != 0 ? FindExact(*state, reinterpret_cast<LPCSTR>(lParam)) : CB_ERR;
-        case CB_SHOWDROPDOWN:
-            if (wParam) DropList(hwnd, *state);
-            else CloseList(hwnd, *state, false);
-            return TRUE;
-        case CB_GETDROPPEDSTATE: return state->list != nullptr;
-        case CB_GETITEMHEIGHT: return state->itemHeight;
-        case WM_GETDLGCODE: {
-            // While the list is dropped, Enter and Esc are the box's own.
-            const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
-            const bool listKey = state->list != nullptr && keyMessage != nullptr && keyMessage->message == WM_KEYDOWN &&
-                                 (keyMessage->wParam == VK_RETURN || keyMessage->wParam == VK_ESCAPE);
-            return DLGC_WANTARROWS | DLGC_WANTCHARS | (listKey ? DLGC_WANTMESSAGE : 0);
-        }
-        case WM_LBUTTONDOWN:
-            if (!IsWindowEnabled(hwnd)) return 0;
-            if (GetFocus() != hwnd) SetFocus(hwnd);
-            if (state->list != nullptr) {
-                CloseList(hwnd, *state, false);
-                return 0;
-            }
-            state->buttonDown = true;
-            state->releaseKeepsOpen = true;
-            DropList(hwnd, *state);
-            return 0;
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            if (IsWindowEnabled(hwnd) && HandleKey(hwnd, *state, message, wParam)) return 0;
-            break;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
-        case WM_NCDESTROY:
-            CloseList(hwnd, *state, false);
-            Combos().Erase(hwnd);
-            break;
-        default: break;
+// The height asked for at creation is that of the field and the dropped
+// list together; the window itself becomes the field alone.
+LRESULT Create(HWND hwnd, ComboState& state, LPARAM lParam) {
+    state.droppedHeight = reinterpret_cast<const CREATESTRUCTA*>(lParam)->cy;
+    FitFieldToFont(hwnd, state);
+    return 0;
+}
+
+LRESULT SetFont(HWND hwnd, ComboState& state, WPARAM font, LPARAM redraw) {
+    state.font = reinterpret_cast<HFONT>(font);
+    FitFieldToFont(hwnd, state);
+    if (LOWORD(redraw)) InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+// Losing the focus closes the list unchanged.
+LRESULT LoseFocus(HWND hwnd, ComboState& state) {
+    CloseList(hwnd, state, false);
+    TrackFocusAndEnabling(hwnd, WM_KILLFOCUS, &state.focused);
+    return 0;
+}
+
+LRESULT DeleteItem(HWND hwnd, ComboState& state, int index) {
+    if (index < 0 || index >= ItemCount(state)) return CB_ERR;
+    state.items.erase(state.items.begin() + index);
+    if (state.selection == index) {
+        state.selection = -1;
+        ShowSelection(hwnd, state);
+    } else if (state.selection > index) {
+        --state.selection;
     }
+    return ItemCount(state);
+}
+
+LRESULT ResetContent(HWND hwnd, ComboState& state) {
+    state.items.clear();
+    state.selection = -1;
+    ShowSelection(hwnd, state);
+    return 0;
+}
+
+// CB_SETCURSEL: an index out of range clears the selection and answers CB_ERR.
+LRESULT SetSelection(HWND hwnd, ComboState& state, int index) {
+    state.selection = index >= 0 && index < ItemCount(state) ? index : -1;
+    ShowSelection(hwnd, state);
+    return state.selection >= 0 ? state.selection : CB_ERR;
+}
+
+LRESULT ItemLength(const ComboState& state, int index) {
+    if (index < 0 || index >= ItemCount(state)) return CB_ERR;
+    return static_cast<LRESULT>(state.items[static_cast<size_t>(index)].size());
+}
+
+// The caller sizes the buffer with CB_GETLBTEXTLEN, as on Windows.
+LRESULT CopyItem(const ComboState& state, int index, LPARAM buffer) {
+    if (index < 0 || index >= ItemCount(state) || buffer == 0) return CB_ERR;
+    const std::string& item = state.items[static_cast<size_t>(index)];
+    std::memcpy(reinterpret_cast<char*>(buffer), item.c_str(), item.size() + 1);
+    return static_cast<LRESULT>(item.size());
+}
+
+LRESULT FindExactText(const ComboState& state, LPARAM text) {
+    return text != 0 ? FindExact(state, reinterpret_cast<LPCSTR>(text)) : CB_ERR;
+}
+
+LRESULT ShowDropDown(HWND hwnd, ComboState& state, WPARAM show) {
+    if (show) DropList(hwnd, state);
+    else CloseList(hwnd, state, false);
+    return TRUE;
+}
+
+// While the list is dropped, Enter and Esc are the box's own.
+LRESULT DialogCode(const ComboState& state, LPARAM lParam) {
+    const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
+    const bool listKey = state.list != nullptr && keyMessage != nullptr && keyMessage->message == WM_KEYDOWN &&
+                         (keyMessage->wParam == VK_RETURN || keyMessage->wParam == VK_ESCAPE);
+    return DLGC_WANTARROWS | DLGC_WANTCHARS | (listKey ? DLGC_WANTMESSAGE : 0);
+}
+
+// A press on the box takes the focus and drops the list, or closes it when dropped.
+LRESULT Press(HWND hwnd, ComboState& state) {
+    if (!IsWindowEnabled(hwnd)) return 0;
+    if (GetFocus() != hwnd) SetFocus(hwnd);
+    if (state.list != nullptr) {
+        CloseList(hwnd, state, false);
+        return 0;
+    }
+    state.buttonDown = true;
+    state.releaseKeepsOpen = true;
+    DropList(hwnd, state);
+    return 0;
+}
+
+LRESULT Key(HWND hwnd, ComboState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsWindowEnabled(hwnd) && HandleKey(hwnd, state, message, wParam)) return 0;
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// The box goes: so does its list.
+LRESULT Destroy(HWND hwnd, ComboState& state, WPARAM wParam, LPARAM lParam) {
+    CloseList(hwnd, state, false);
+    return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT HandleComboBox(HWND hwnd, ComboState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
+    switch (message) {
+        case WM_CREATE: return Create(hwnd, state, lParam);
+        case WM_SETFONT: return SetFont(hwnd, state, wParam, lParam);
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+        case WM_KILLFOCUS: return LoseFocus(hwnd, state);
+        case WM_SETFOCUS:
+        case WM_ENABLE: TrackFocusAndEnabling(hwnd, message, &state.focused); return 0;
+        case CB_ADDSTRING: return Insert(hwnd, state, lParam, -1);
+        case CB_INSERTSTRING: return Insert(hwnd, state, lParam, index);
+        case CB_DELETESTRING: return DeleteItem(hwnd, state, index);
+        case CB_RESETCONTENT: return ResetContent(hwnd, state);
+        case CB_GETCOUNT: return ItemCount(state);
+        case CB_GETCURSEL: return state.selection;
+        case CB_SETCURSEL: return SetSelection(hwnd, state, index);
+        case CB_GETLBTEXTLEN: return ItemLength(state, index);
+        case CB_GETLBTEXT: return CopyItem(state, index, lParam);
+        case CB_FINDSTRINGEXACT: return FindExactText(state, lParam);
+        case CB_SHOWDROPDOWN: return ShowDropDown(hwnd, state, wParam);
+        case CB_GETDROPPEDSTATE: return state.list != nullptr;
+        case CB_GETITEMHEIGHT: return state.itemHeight;
+        case WM_GETDLGCODE: return DialogCode(state, lParam);
+        case WM_LBUTTONDOWN: return Press(hwnd, state);
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: return Key(hwnd, state, message, wParam, lParam);
+        case WM_PAINT: Paint(hwnd, state); return 0;
+        case WM_NCDESTROY: return Destroy(hwnd, state, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
 }
 
 }  // namespace
 
 void RegisterComboBoxClass() {
-    RegisterControlClass("COMBOBOX", ComboBoxProc);
+    RegisterControlClass(kComboBoxClass, ControlProcedure<ComboState, HandleComboBox>);
     RegisterControlClass(kListClass, ListProc);
 }
 
 bool UserSelectComboItem(HWND combo, std::string_view text) {
-    ComboState* state = Combos().Find(combo);
-    if (state == nullptr || !IsWindowEnabled(combo)) return false;
+    HeldControlState<ComboState> state(combo, kComboBoxClass);
+    if (!state || !IsWindowEnabled(combo)) return false;
     int index = FindExact(*state, text);
     if (index == CB_ERR) return false;
     state->selection = index;
@@ -421,8 +471,8 @@ bool UserSelectComboItem(HWND combo, std::string_view text) {
 }
 
 bool DescribeComboBox(HWND hwnd, ControlDescription* out) {
-    ComboState* state = Combos().Find(hwnd);
-    if (state == nullptr) return false;
+    HeldControlState<ComboState> state(hwnd, kComboBoxClass);
+    if (!state) return false;
     out->kind = "combo box";
     out->items = state->items;
     out->selection = state->selection;

@@ -1,6 +1,7 @@
 // The paint prologue and text drawing the predefined controls share.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/user/control_state.h"
@@ -61,8 +62,20 @@ void RegisterControlClass(const char* name, WNDPROC procedure) {
     controlClass.cbSize = sizeof controlClass;
     controlClass.style = CS_GLOBALCLASS;
     controlClass.lpfnWndProc = procedure;
+    controlClass.cbWndExtra = kControlExtraBytes;
     controlClass.lpszClassName = name;
     RegisterClassExA(&controlClass);
+}
+
+LRESULT SetControlText(HWND control, LPARAM text) {
+    const LRESULT result = DefWindowProcA(control, WM_SETTEXT, 0, text);
+    InvalidateRect(control, nullptr, TRUE);
+    return result;
+}
+
+bool IsWindowOfClass(HWND hwnd, const char* className) {
+    char name[64];
+    return hwnd != nullptr && GetClassNameA(hwnd, name, sizeof name) > 0 && std::strcmp(name, className) == 0;
 }
 
 void NotifyParent(HWND control, WORD code) {

@@ -3,26 +3,78 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <string_view>
 
 namespace brontar::platform {
 
-// The state records of one control class, by window.
+// A control keeps its state in its own window, as Windows' controls do: a
+// record made at WM_NCCREATE, its address in the window's extra bytes at
+// offset 0, freed at WM_NCDESTROY. A handler still running on the record
+// when the window goes (its parent destroyed the control inside one of its
+// notifications) keeps it until that handler returns, so no handler finds
+// its state freed under it; the window's later messages find none.
+constexpr int kControlStateOffset = 0;
+constexpr int kControlExtraBytes = sizeof(LONG_PTR);
+
 template <typename State>
-class ControlStates {
+struct ControlRecord {
+    State state;
+    int holders = 0;        // handlers running on the record
+    bool detached = false;  // the window is gone: freed when the last holder lets go
+};
+
+// True when the window is of the named control class (its extra bytes hold
+// that class's record, not another's).
+bool IsWindowOfClass(HWND hwnd, const char* className);
+
+// A control's state, held while this lives; empty for a window with none
+// (not of the class asked for, not yet created, or destroyed).
+template <typename State>
+class HeldControlState {
 public:
-    State* Find(HWND hwnd) {
-        auto found = states_.find(hwnd);
-        return found == states_.end() ? nullptr : &found->second;
+    explicit HeldControlState(HWND hwnd)
+        : record_(reinterpret_cast<ControlRecord<State>*>(GetWindowLongPtrA(hwnd, kControlStateOffset))) {
+        if (record_ != nullptr) ++record_->holders;
     }
-    State& Ensure(HWND hwnd) { return states_[hwnd]; }
-    void Erase(HWND hwnd) { states_.erase(hwnd); }
+    HeldControlState(HWND hwnd, const char* className)
+        : HeldControlState(IsWindowOfClass(hwnd, className) ? hwnd : nullptr) {}
+    ~HeldControlState() {
+        if (record_ != nullptr && --record_->holders == 0 && record_->detached) delete record_;
+    }
+    HeldControlState(const HeldControlState&) = delete;
+    HeldControlState& operator=(const HeldControlState&) = delete;
+
+    explicit operator bool() const { return record_ != nullptr; }
+    State& operator*() const { return record_->state; }
+    State* operator->() const { return &record_->state; }
+
+    // The window is going: it forgets the record, freed once no handler holds it.
+    void Detach(HWND hwnd) {
+        SetWindowLongPtrA(hwnd, kControlStateOffset, 0);
+        record_->detached = true;
+    }
 
 private:
-    std::map<HWND, State> states_;
+    ControlRecord<State>* record_;
 };
+
+// What a control class's procedure does with one message, given its state.
+template <typename State>
+using ControlHandler = LRESULT (*)(HWND hwnd, State& state, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The window procedure of a control class: the record made at WM_NCCREATE
+// and let go at WM_NCDESTROY, each message in between handed to Handle with
+// the state; a message with no state behind it gets the defaults.
+template <typename State, ControlHandler<State> Handle>
+LRESULT CALLBACK ControlProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, kControlStateOffset, reinterpret_cast<LONG_PTR>(new ControlRecord<State>));
+    HeldControlState<State> state(hwnd);
+    if (!state) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) state.Detach(hwnd);
+    return Handle(hwnd, *state, message, wParam, lParam);
+}
 
 // One paint of a control, as every control begins it: the paint context,
 // the control's font selected, and the background brush and colours that
@@ -63,8 +115,12 @@ HBRUSH ControlColors(HWND control, HDC dc, UINT colorMessage);
 // embossed: in the highlight colour one pixel down and right, then in grey.
 void DrawControlText(HDC dc, std::string_view text, RECT rect, UINT format, bool enabled);
 
-// Registers a control class as the system's: global, with this procedure.
+// Registers a control class as the system's: global, with this procedure and
+// room in each window for its state (kControlExtraBytes).
 void RegisterControlClass(const char* name, WNDPROC procedure);
+
+// WM_SETTEXT for a control that shows its text: stored, then repainted.
+LRESULT SetControlText(HWND control, LPARAM text);
 
 // Sends a WM_COMMAND notification from a control to its parent.
 void NotifyParent(HWND control, WORD code);

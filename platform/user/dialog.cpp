@@ -2,17 +2,21 @@
 // by the dialog font), the dialog procedure's results, and the item helpers.
 #include <windows.h>
 
-#include <map>
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/kernel/event_log.h"
+#include "platform/user/control_state.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
 
 namespace brontar::platform {
 namespace {
 
-// What a dialog keeps beside its window bytes.
+// What the dialog manager keeps of a dialog, in the window's extra bytes
+// after those the dialog procedure may use: made at WM_NCCREATE, freed
+// (with the font) at WM_NCDESTROY.
 struct DialogInfo {
     HFONT font = nullptr;  // the template's font, owned by the dialog
     LONG baseX = 6;        // dialog base units in pixels: 4 x units across,
@@ -30,9 +34,14 @@ LONG ScaleUnits(LONG value, LONG numerator, LONG denominator) {
     return static_cast<LONG>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
 
-std::map<HWND, DialogInfo>& Dialogs() {
-    static std::map<HWND, DialogInfo> dialogs;
-    return dialogs;
+constexpr int kDialogInfoOffset = DWLP_USER + sizeof(LONG_PTR);
+constexpr int kDialogExtraBytes = std::max<int>(DLGWINDOWEXTRA, kDialogInfoOffset + sizeof(LONG_PTR));
+
+// The dialog's record; null for a window of another class (whose extra
+// bytes are its own), and for a dialog not yet made or already gone.
+DialogInfo* DialogInfoOf(HWND dialog) {
+    if (!IsWindowOfClass(dialog, DIALOG_CLASS_NAME)) return nullptr;
+    return reinterpret_cast<DialogInfo*>(GetWindowLongPtrA(dialog, kDialogInfoOffset));
 }
 
 DLGPROC DialogProcedureOf(HWND hwnd) {
@@ -97,6 +106,63 @@ HWND CreateItem(HWND dialog, HINSTANCE instance, const DialogTemplateItem& item,
     return control;
 }
 
+// Only the dialog class's windows have the bytes for it.
+void MakeDialogInfo(HWND dialog) {
+    if (IsWindowOfClass(dialog, DIALOG_CLASS_NAME))
+        SetWindowLongPtrA(dialog, kDialogInfoOffset, reinterpret_cast<LONG_PTR>(new DialogInfo));
+}
+
+void FreeDialogInfo(HWND dialog) {
+    DialogInfo* info = DialogInfoOf(dialog);
+    if (info == nullptr) return;
+    SetWindowLongPtrA(dialog, kDialogInfoOffset, 0);
+    if (info->font != nullptr) DeleteObject(info->font);
+    delete info;
+}
+
+LRESULT SetFont(DialogInfo* info, WPARAM font) {
+    if (info != nullptr) info->font = reinterpret_cast<HFONT>(font);
+    return 0;
+}
+
+LRESULT DefaultId(const DialogInfo* info) {
+    if (info == nullptr || info->defaultId == 0) return 0;
+    return MAKELONG(info->defaultId, DC_HASDEFID);
+}
+
+LRESULT SetDefaultId(DialogInfo* info, WPARAM id) {
+    if (info != nullptr) info->defaultId = static_cast<WORD>(id);
+    return TRUE;
+}
+
+// lParam TRUE: wParam is the control; else the next (wParam 0) or previous tab stop.
+LRESULT NextControl(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    HWND control = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(dialog, GetFocus(), wParam != 0);
+    MoveDialogFocus(dialog, control);
+    return 0;
+}
+
+// The focus goes on to the control that had it last, else the first tab stop.
+LRESULT GiveFocusOn(HWND dialog, const DialogInfo* info) {
+    HWND control = info != nullptr ? info->focus : nullptr;
+    if (control == nullptr || !IsChild(dialog, control) || !IsWindowEnabled(control) || !IsWindowVisible(control))
+        control = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    if (control != nullptr) SetFocus(control);
+    return 0;
+}
+
+// The dialog asks itself for its background, so its procedure can choose it.
+LRESULT EraseBackground(HWND dialog, WPARAM wParam) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    auto brush =
+        reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(dialog)));
+    if (dc == nullptr || brush == nullptr) return 0;
+    RECT client;
+    GetClientRect(dialog, &client);
+    FillRect(dc, &client, brush);
+    return 1;
+}
+
 }  // namespace
 
 void EnsureDialogClasses() {
@@ -106,7 +172,7 @@ void EnsureDialogClasses() {
     WNDCLASSEXA dialogClass{};
     dialogClass.cbSize = sizeof dialogClass;
     dialogClass.lpfnWndProc = DialogWindowProc;
-    dialogClass.cbWndExtra = DLGWINDOWEXTRA > DWLP_USER + sizeof(LONG_PTR) ? DLGWINDOWEXTRA : DWLP_USER + sizeof(LONG_PTR);
+    dialogClass.cbWndExtra = kDialogExtraBytes;
     dialogClass.lpszClassName = DIALOG_CLASS_NAME;
     RegisterClassExA(&dialogClass);
     RegisterButtonClass();
@@ -117,15 +183,13 @@ void EnsureDialogClasses() {
 }
 
 void RememberDialogFocus(HWND dialog, HWND control) {
-    auto found = Dialogs().find(dialog);
-    if (found != Dialogs().end() && IsChild(dialog, control)) found->second.focus = control;
+    DialogInfo* info = DialogInfoOf(dialog);
+    if (info != nullptr && IsChild(dialog, control)) info->focus = control;
 }
 
 HWND TakeDeferredDialogFocus(HWND dialog) {
-    auto found = Dialogs().find(dialog);
-    if (found == Dialogs().end()) return nullptr;
-    if (!found->second.deferredFocus) return nullptr;
-    found->second.deferredFocus = false;
+    DialogInfo* info = DialogInfoOf(dialog);
+    if (info == nullptr || !std::exchange(info->deferredFocus, false)) return nullptr;
     return FirstFocusControl(dialog);
 }
 
@@ -137,54 +201,22 @@ bool DescribeControl(HWND control, ControlDescription* out) {
 }  // namespace brontar::platform
 
 using brontar::platform::DialogInfo;
-using brontar::platform::Dialogs;
+using brontar::platform::DialogInfoOf;
 
 extern "C" LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    auto found = Dialogs().find(hDlg);
+    using namespace brontar::platform;
+    DialogInfo* info = DialogInfoOf(hDlg);
     switch (Msg) {
-        case WM_GETFONT: return found != Dialogs().end() ? reinterpret_cast<LRESULT>(found->second.font) : 0;
-        case WM_SETFONT:
-            if (found != Dialogs().end()) found->second.font = reinterpret_cast<HFONT>(wParam);
-            return 0;
+        case WM_NCCREATE: MakeDialogInfo(hDlg); break;
+        case WM_GETFONT: return info != nullptr ? reinterpret_cast<LRESULT>(info->font) : 0;
+        case WM_SETFONT: return SetFont(info, wParam);
         case WM_CLOSE: return 0;  // a dialog closes through its procedure
-        case DM_GETDEFID:
-            if (found == Dialogs().end() || found->second.defaultId == 0) return 0;
-            return MAKELONG(found->second.defaultId, DC_HASDEFID);
-        case DM_SETDEFID:
-            if (found != Dialogs().end()) found->second.defaultId = static_cast<WORD>(wParam);
-            return TRUE;
-        case WM_NEXTDLGCTL: {
-            // lParam TRUE: wParam is the control; else the next (wParam 0) or previous tab stop.
-            HWND control = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                          : GetNextDlgTabItem(hDlg, GetFocus(), wParam != 0);
-            brontar::platform::MoveDialogFocus(hDlg, control);
-            return 0;
-        }
-        case WM_SETFOCUS: {
-            // The focus goes on to the control that had it last, else the first tab stop.
-            HWND control = found != Dialogs().end() ? found->second.focus : nullptr;
-            if (control == nullptr || !IsChild(hDlg, control) || !IsWindowEnabled(control) || !IsWindowVisible(control))
-                control = GetNextDlgTabItem(hDlg, nullptr, FALSE);
-            if (control != nullptr) SetFocus(control);
-            return 0;
-        }
-        case WM_ERASEBKGND: {
-            // The dialog asks itself for its background, so its procedure can choose it.
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            auto brush = reinterpret_cast<HBRUSH>(
-                SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
-            if (dc == nullptr || brush == nullptr) return 0;
-            RECT client;
-            GetClientRect(hDlg, &client);
-            FillRect(dc, &client, brush);
-            return 1;
-        }
-        case WM_NCDESTROY:
-            if (found != Dialogs().end()) {
-                if (found->second.font != nullptr) DeleteObject(found->second.font);
-                Dialogs().erase(found);
-            }
-            break;
+        case DM_GETDEFID: return DefaultId(info);
+        case DM_SETDEFID: return SetDefaultId(info, wParam);
+        case WM_NEXTDLGCTL: return NextControl(hDlg, wParam, lParam);
+        case WM_SETFOCUS: return GiveFocusOn(hDlg, info);
+        case WM_ERASEBKGND: return EraseBackground(hDlg, wParam);
+        case WM_NCDESTROY: FreeDialogInfo(hDlg); break;
         default: break;
     }
     return DefWindowProcA(hDlg, Msg, wParam, lParam);
@@ -221,7 +253,9 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
             break;
         }
     }
-    Dialogs()[dialog] = info;
+    // The record made at WM_NCCREATE takes the template's font and units.
+    if (DialogInfo* made = DialogInfoOf(dialog)) *made = info;
+    else if (info.font != nullptr) DeleteObject(info.font);
     SetWindowLongPtrA(dialog, static_cast<int>(DWLP_DLGPROC), reinterpret_cast<LONG_PTR>(lpDialogFunc));
     for (const auto& item : parsed->items) {
         if (brontar::platform::CreateItem(dialog, hInstance, item, info) == nullptr) {
@@ -240,9 +274,9 @@ extern "C" HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEM
         HWND control = brontar::platform::FirstFocusControl(dialog);
         if ((parsed->style & DS_CONTROL) && !(parsed->style & WS_VISIBLE)) {
             // A page made hidden: its parent gives the focus when it shows it.
-            Dialogs()[dialog].deferredFocus = true;
+            if (DialogInfo* made = DialogInfoOf(dialog)) made->deferredFocus = true;
         } else if (control != nullptr) {
-            Dialogs()[dialog].focus = control;
+            if (DialogInfo* made = DialogInfoOf(dialog)) made->focus = control;
             SetFocus(control);
         } else if (!(parsed->style & WS_CHILD)) {
             SetFocus(dialog);  // nothing can take it: the dialog itself has the keys
@@ -280,10 +314,10 @@ extern "C" UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString
 }
 
 extern "C" BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
-    auto found = Dialogs().find(hDlg);
-    if (found == Dialogs().end() || lpRect == nullptr) return FALSE;
+    const DialogInfo* found = DialogInfoOf(hDlg);
+    if (found == nullptr || lpRect == nullptr) return FALSE;
     // Each coordinate on its own, as a point in units: a rect's edges.
-    const DialogInfo& info = found->second;
+    const DialogInfo& info = *found;
     *lpRect = RECT{brontar::platform::UnitsToPixelsX(lpRect->left, info), brontar::platform::UnitsToPixelsY(lpRect->top, info),
                    brontar::platform::UnitsToPixelsX(lpRect->right, info),
                    brontar::platform::UnitsToPixelsY(lpRect->bottom, info)};

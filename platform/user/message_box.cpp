@@ -98,31 +98,37 @@ void PaintFrame(HWND box, HDC dc) {
 
 constexpr int kTextId = 0xFFFF;
 
+// A button pressed is the answer. Esc and the close button answer Cancel
+// where there is one, OK on a box with OK alone.
+INT_PTR Answer(HWND box, OpenBox* open, WPARAM wParam) {
+    if (open == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
+    int id = LOWORD(wParam);
+    if (id == IDCANCEL && GetDlgItem(box, IDCANCEL) == nullptr) {
+        if ((open->type & MB_TYPEMASK) != MB_OK) return TRUE;
+        id = IDOK;
+    }
+    open->answer = id;
+    return TRUE;
+}
+
+// The frame of a box drawn inside its owner's window, and the icon: the box
+// draws it itself, no control lies over it.
+INT_PTR Paint(HWND box, const OpenBox* open) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(box, &paint);
+    if (dc != nullptr && open != nullptr && open->framed) PaintFrame(box, dc);
+    if (dc != nullptr && open != nullptr) DrawMessageBoxIcon(dc, open->type, open->iconAt);
+    EndPaint(box, &paint);
+    return TRUE;
+}
+
 INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* open = reinterpret_cast<OpenBox*>(GetWindowLongPtrA(box, static_cast<int>(DWLP_USER)));
     switch (message) {
         case WM_INITDIALOG: SetWindowLongPtrA(box, static_cast<int>(DWLP_USER), lParam); return FALSE;
-        case WM_COMMAND: {
-            if (open == nullptr || HIWORD(wParam) != BN_CLICKED) return FALSE;
-            int id = LOWORD(wParam);
-            // Esc and the close button answer Cancel where there is one, OK on a box with OK alone.
-            if (id == IDCANCEL && GetDlgItem(box, IDCANCEL) == nullptr) {
-                if ((open->type & MB_TYPEMASK) != MB_OK) return TRUE;
-                id = IDOK;
-            }
-            open->answer = id;
-            return TRUE;
-        }
+        case WM_COMMAND: return Answer(box, open, wParam);
         case WM_CLOSE: SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(box, &paint);
-            if (dc != nullptr && open != nullptr && open->framed) PaintFrame(box, dc);
-            // The box draws its icon itself: no control lies over it.
-            if (dc != nullptr && open != nullptr) DrawMessageBoxIcon(dc, open->type, open->iconAt);
-            EndPaint(box, &paint);
-            return TRUE;
-        }
+        case WM_PAINT: return Paint(box, open);
         default: return FALSE;
     }
 }

@@ -12,10 +12,7 @@ struct StaticState {
     HFONT font = nullptr;
 };
 
-ControlStates<StaticState>& Statics() {
-    static ControlStates<StaticState> statics;
-    return statics;
-}
+constexpr char kStaticClass[] = "STATIC";
 
 UINT StaticFormat(HWND hwnd) {
     const auto style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
@@ -35,36 +32,27 @@ void Paint(HWND hwnd, const StaticState& state) {
     DrawControlText(paint.Dc(), paint.Text(), paint.Client(), StaticFormat(hwnd), paint.Enabled());
 }
 
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) Statics().Ensure(hwnd);
-    StaticState* state = Statics().Find(hwnd);
-    if (state == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT HandleStatic(HWND hwnd, StaticState& state, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_SETFONT: state->font = reinterpret_cast<HFONT>(wParam); return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+        case WM_SETFONT: state.font = reinterpret_cast<HFONT>(wParam); return 0;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
         // The pointer passes through a static to whatever lies below it.
         case WM_NCHITTEST: return HTTRANSPARENT;
-        case WM_PAINT: Paint(hwnd, *state); return 0;
+        case WM_PAINT: Paint(hwnd, state); return 0;
         case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETTEXT: {
-            LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return result;
-        }
-        case WM_NCDESTROY: Statics().Erase(hwnd); break;
-        default: break;
+        case WM_SETTEXT: return SetControlText(hwnd, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
 void RegisterStaticClass() {
-    RegisterControlClass("STATIC", StaticProc);
+    RegisterControlClass(kStaticClass, ControlProcedure<StaticState, HandleStatic>);
 }
 
 bool DescribeStatic(HWND hwnd, ControlDescription* out) {
-    if (Statics().Find(hwnd) == nullptr) return false;
+    if (!HeldControlState<StaticState>(hwnd, kStaticClass)) return false;
     out->kind = "static";
     return true;
 }

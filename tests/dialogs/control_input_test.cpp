@@ -6,7 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <vector>
+
+#include "platform/automation.h"
 
 #include "platform/user/user_input.h"
 #include "platform/user/window_pixels.h"
@@ -333,6 +336,113 @@ TEST_F(ComboInputTest, ThePointerOnTheDialogReachesTheControlsUnderIt) {
     MoveWindow(box, 20, 60, 90, 16, TRUE);
     click(25, 68);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// A parent may destroy a control inside one of its notifications: the
+// control's handler that sent it runs on to its end without touching freed
+// state, and the handle answers nothing afterwards.
+UINT destroyOnMessage = 0;
+UINT destroyOnCode = 0;
+
+INT_PTR CALLBACK DestroyingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND from = reinterpret_cast<HWND>(lParam);
+    UINT code = message == WM_HSCROLL ? LOWORD(wParam) : HIWORD(wParam);
+    if (message == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        from = header->hwndFrom;
+        code = header->code;
+    }
+    if (message == destroyOnMessage && code == destroyOnCode) {
+        notices.push_back({message, static_cast<WORD>(code), 0});
+        DestroyWindow(from);
+    }
+    return RecordingProc(dialog, message, wParam, lParam);
+}
+
+struct DestroyCase {
+    const char* what;
+    int id;  // 0: a tab control with two tabs, made for the case
+    UINT message;
+    UINT code;
+    std::function<void(HWND control)> act;
+};
+
+TEST_F(ControlInputTest, AControlDestroyedInsideItsOwnNotificationIsGoneCleanly) {
+    auto keys = [](std::vector<std::pair<UINT, WPARAM>> presses) {
+        return [presses](HWND control) {
+            for (const auto& [message, key] : presses)
+                SendMessageA(control, message, key, message == WM_SYSKEYDOWN ? 1 << 29 : 0);
+        };
+    };
+    const DestroyCase cases[] = {
+        {"button by Space", 31, WM_COMMAND, BN_CLICKED, keys({{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}})},
+        {"check box by the pointer", 33, WM_COMMAND, BN_CLICKED,
+         [](HWND box) {
+             SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, At(2, 5));
+             SendMessageA(box, WM_LBUTTONUP, 0, At(2, 5));
+         }},
+        {"trackbar released after a drag", 35, WM_HSCROLL, TB_THUMBPOSITION,
+         [](HWND bar) {
+             SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(9, 8));
+             SendMessageA(bar, WM_MOUSEMOVE, MK_LBUTTON, At(108, 8));
+             SendMessageA(bar, WM_LBUTTONUP, 0, At(108, 8));
+         }},
+        {"combo box dropping", 36, WM_COMMAND, CBN_DROPDOWN, keys({{WM_KEYDOWN, VK_F4}})},
+        {"combo box picking by keys", 36, WM_COMMAND, CBN_CLOSEUP,
+         keys({{WM_SYSKEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}})},
+        {"combo box picking in its list", 36, WM_COMMAND, CBN_CLOSEUP,
+         [](HWND combo) {
+             SendMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, At(80, 10));
+             HWND list = GetCapture();
+             SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+             SendMessageA(list, WM_LBUTTONUP, 0, At(20, 20));
+             EXPECT_FALSE(IsWindow(list));
+         }},
+        {"tab control asked to change", 0, WM_NOTIFY, static_cast<UINT>(TCN_SELCHANGING),
+         keys({{WM_KEYDOWN, VK_RIGHT}})},
+    };
+    for (const DestroyCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(102), nullptr, DestroyingProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        HWND control = GetDlgItem(dialog, c.id);
+        if (c.id == 0) {
+            control = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, dialog, nullptr,
+                                      nullptr, nullptr);
+            char text[] = "Tab";
+            TCITEMA tab{};
+            tab.mask = TCIF_TEXT;
+            tab.pszText = text;
+            SendMessageA(control, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+            SendMessageA(control, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&tab));
+        }
+        if (c.id == 36)
+            for (const char* item : {"60 Hz", "75 Hz"})
+                SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        notices.clear();
+        destroyOnMessage = c.message;
+        destroyOnCode = c.code;
+        c.act(control);
+        EXPECT_FALSE(IsWindow(control));
+        EXPECT_FALSE(notices.empty());
+        EXPECT_EQ(SendMessageA(control, BM_GETCHECK, 0, 0), 0);
+        DestroyWindow(dialog);
+    }
+}
+
+// Each control's window holds its own class's state: asking a control of
+// one kind for what another kind does finds nothing.
+TEST_F(ControlInputTest, ControlsOfAnotherKindAreRefused) {
+    using namespace brontar::platform;
+    EXPECT_FALSE(UserClickButton(Item(35)));
+    EXPECT_FALSE(UserSlideTrackbar(Item(36), 3));
+    EXPECT_FALSE(UserSelectComboItem(Item(33), "Check"));
+    EXPECT_FALSE(UserClickButton(dialog_));
+    ControlDescription description;
+    EXPECT_FALSE(DescribeControl(dialog_, &description));
+    ASSERT_TRUE(DescribeControl(Item(35), &description));
+    EXPECT_EQ(description.kind, "trackbar");
+    EXPECT_TRUE(notices.empty());
 }
 
 }  // namespace
