@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <mutex>
 
 #include "machine/display/display_window.h"
@@ -16,7 +16,7 @@ namespace {
 struct PresentationState {
     std::mutex mutex;
     std::atomic<uint64_t> frameCount{0};
-    std::unique_ptr<GammaTable> table;  // for the gamma of the latest frame
+    std::optional<GammaTable> table;    // for the gamma of the latest frame
     std::vector<uint32_t> picture;      // 0x00RRGGBB, width * height
     int width = 0;
     int height = 0;
@@ -33,8 +33,7 @@ void ConvertFrame(const GammaTable& table, const uint16_t* pixels, int width, in
                   uint32_t* out) {
     const auto* row = reinterpret_cast<const uint8_t*>(pixels);
     for (int y = 0; y < height; ++y, row += pitchBytes, out += width) {
-        const auto* source = reinterpret_cast<const uint16_t*>(row);
-        for (int x = 0; x < width; ++x) out[x] = table[source[x]];
+        table.ConvertRow(reinterpret_cast<const uint16_t*>(row), out, static_cast<size_t>(width));
     }
 }
 
@@ -71,7 +70,7 @@ void PresentFrame(const uint16_t* pixels, int width, int height, int pitchBytes,
     }
     PresentationState& state = State();
     std::lock_guard lock(state.mutex);
-    if (!state.table || !state.table->Matches(gamma)) state.table = std::make_unique<GammaTable>(gamma);
+    if (!state.table || !state.table->Matches(gamma)) state.table.emplace(gamma);
     state.picture.resize(static_cast<size_t>(width) * height);
     state.width = width;
     state.height = height;
