@@ -152,6 +152,7 @@ int64_t ToFixed16(double texels) {
 }
 
 // Decal texturing with the coordinates stepped linearly along the span.
+template <class TextureSampler>
 void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
                            const TextureSampler& sampler, const RowDither& dither) {
     int64_t s = ToFixed16(planes.s.At(x0, y));
@@ -163,6 +164,7 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
 
 // Decal texturing corrected for perspective: s*q, t*q and q step linearly in
 // screen space and each pixel divides by q.
+template <class TextureSampler>
 void FillPerspectiveTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
                                 const TextureSampler& sampler, const RowDither& dither) {
     double sq = planes.s.At(x0, y), tq = planes.t.At(x0, y), q = planes.q.At(x0, y);
@@ -181,12 +183,13 @@ void FillSpan(const PixelBlock& target, int32_t y, int32_t x0, int32_t x1, const
     uint16_t* row = target.Row(y);
     const RowDither dither(state.dither, y);
     if (planes.textured) {
-        const TextureSampler sampler(*state.texture, state.filter, state.address);
-        if (planes.perspective) {
-            FillPerspectiveTextureSpan(row, y, x0, x1, planes, sampler, dither);
-        } else {
-            FillAffineTextureSpan(row, y, x0, x1, planes, sampler, dither);
-        }
+        WithTextureSampler(*state.texture, state.filter, state.address, [&](const auto& sampler) {
+            if (planes.perspective) {
+                FillPerspectiveTextureSpan(row, y, x0, x1, planes, sampler, dither);
+            } else {
+                FillAffineTextureSpan(row, y, x0, x1, planes, sampler, dither);
+            }
+        });
     } else if (planes.constantColor) {
         FillConstantSpan(row, x0, x1, planes.flatColor, dither);
     } else {

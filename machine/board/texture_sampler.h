@@ -8,10 +8,14 @@
 
 namespace brontar::machine {
 
+// The filter, the addressing and whether the texture has a colour key are
+// template arguments, so a span's inner loop carries no test of them: the
+// span chooses its sampler once (WithTextureSampler).
+template <TextureFilter kFilter, TextureAddress kAddress, bool kKeyed>
 class TextureSampler {
 public:
-    TextureSampler(const RasterTexture& texture, TextureFilter filter, TextureAddress address)
-        : texture_(texture), filter_(filter), address_(address),
+    explicit TextureSampler(const RasterTexture& texture)
+        : texture_(texture),
           widthMask_(IsPowerOfTwo(texture.width) ? texture.width - 1 : -1),
           heightMask_(IsPowerOfTwo(texture.height) ? texture.height - 1 : -1) {}
 
@@ -20,7 +24,7 @@ public:
     // matrix value, 0 to 15. False when the colour key hides the sample: the
     // pixel is left as it was.
     [[gnu::always_inline]] bool Sample(int64_t s, int64_t t, uint32_t ditherLevel, uint16_t* out) const {
-        if (filter_ == TextureFilter::Nearest) return SampleNearest(s, t, out);
+        if constexpr (kFilter == TextureFilter::Nearest) return SampleNearest(s, t, out);
         return SampleBilinear(s, t, ditherLevel, out);
     }
 
@@ -28,11 +32,14 @@ private:
     static bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
 
     // Wraps or clamps a texel index into 0..size-1.
-    static int32_t Address(int64_t index, int32_t size, int32_t mask, TextureAddress address) {
-        if (address == TextureAddress::Clamp) return index < 0 ? 0 : index >= size ? size - 1 : int32_t(index);
-        if (mask >= 0) return int32_t(index & mask);
-        int64_t wrapped = index % size;
-        return int32_t(wrapped < 0 ? wrapped + size : wrapped);
+    [[gnu::always_inline]] static int32_t Address(int64_t index, int32_t size, int32_t mask) {
+        if constexpr (kAddress == TextureAddress::Clamp) {
+            return index < 0 ? 0 : index >= size ? size - 1 : int32_t(index);
+        } else {
+            if (mask >= 0) return int32_t(index & mask);
+            int64_t wrapped = index % size;
+            return int32_t(wrapped < 0 ? wrapped + size : wrapped);
+        }
     }
 
     const uint16_t* Row(int32_t y) const {
@@ -40,11 +47,11 @@ private:
                                                  int64_t(y) * texture_.pitchBytes);
     }
 
-    bool IsKeyed(uint16_t texel) const { return texture_.hasColorKey && texel == texture_.colorKey; }
+    bool IsKeyed(uint16_t texel) const { return kKeyed && texel == texture_.colorKey; }
 
     [[gnu::always_inline]] bool SampleNearest(int64_t s, int64_t t, uint16_t* out) const {
-        const int32_t x = Address(s >> 16, texture_.width, widthMask_, address_);
-        const int32_t y = Address(t >> 16, texture_.height, heightMask_, address_);
+        const int32_t x = Address(s >> 16, texture_.width, widthMask_);
+        const int32_t y = Address(t >> 16, texture_.height, heightMask_);
         const uint16_t texel = Row(y)[x];
         if (IsKeyed(texel)) return false;
         *out = texel;
@@ -71,14 +78,14 @@ private:
         t -= 0x8000;
         const uint64_t fx = uint64_t(s >> 10) & 63;
         const uint64_t fy = uint64_t(t >> 10) & 63;
-        const int32_t x0 = Address(s >> 16, texture_.width, widthMask_, address_);
-        const int32_t x1 = Address((s >> 16) + 1, texture_.width, widthMask_, address_);
-        const int32_t y0 = Address(t >> 16, texture_.height, heightMask_, address_);
-        const int32_t y1 = Address((t >> 16) + 1, texture_.height, heightMask_, address_);
+        const int32_t x0 = Address(s >> 16, texture_.width, widthMask_);
+        const int32_t x1 = Address((s >> 16) + 1, texture_.width, widthMask_);
+        const int32_t y0 = Address(t >> 16, texture_.height, heightMask_);
+        const int32_t y1 = Address((t >> 16) + 1, texture_.height, heightMask_);
         const uint16_t* top = Row(y0);
         const uint16_t* bottom = Row(y1);
         uint16_t texels[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
-        if (texture_.hasColorKey) {
+        if constexpr (kKeyed) {
             const uint16_t nearest = texels[(fx >= 32 ? 1 : 0) + (fy >= 32 ? 2 : 0)];
             if (IsKeyed(nearest)) return false;
             for (uint16_t& texel : texels) {
@@ -96,10 +103,32 @@ private:
     }
 
     const RasterTexture& texture_;
-    TextureFilter filter_;
-    TextureAddress address_;
     int32_t widthMask_;   // width - 1 for a power of two, else -1
     int32_t heightMask_;  // height - 1 for a power of two, else -1
 };
+
+// Calls draw(sampler) with the sampler for the texture and the render state.
+template <class Draw>
+void WithTextureSampler(const RasterTexture& texture, TextureFilter filter, TextureAddress address, Draw&& draw) {
+    auto withKey = [&]<TextureFilter F, TextureAddress A>() {
+        if (texture.hasColorKey) {
+            draw(TextureSampler<F, A, true>(texture));
+        } else {
+            draw(TextureSampler<F, A, false>(texture));
+        }
+    };
+    auto withAddress = [&]<TextureFilter F>() {
+        if (address == TextureAddress::Clamp) {
+            withKey.template operator()<F, TextureAddress::Clamp>();
+        } else {
+            withKey.template operator()<F, TextureAddress::Wrap>();
+        }
+    };
+    if (filter == TextureFilter::Nearest) {
+        withAddress.template operator()<TextureFilter::Nearest>();
+    } else {
+        withAddress.template operator()<TextureFilter::Bilinear>();
+    }
+}
 
 }  // namespace brontar::machine
