@@ -3,13 +3,13 @@
 # its baseline from the same run and their ratio, so figures compare across
 # machines and across a busy host:
 #
-#   scripts/bench.sh [-r ROUNDS] [-t SECONDS] [BUILD_DIR...]   # default: 5 rounds, 0.2 s, build
+#   scripts/bench.sh [-r ROUNDS] [-t SECONDS] [[NAME=]BUILD_DIR...]   # default: 5 rounds, 0.2 s, build
 #
-# Each round runs every program of every build folder in turn (so several
-# folders, e.g. build and build-release, or an older build, are compared
-# side by side in one run). A figure's ratio is the median over the rounds of
-# figure / baseline, both timed in the same program run; its time is the
-# median of its wall-clock times.
+# Each round runs every program of every build folder in turn, so several
+# folders (build and build-release, or an older build) are compared side by
+# side in one run; NAME labels a folder in the table. A figure's ratio is
+# the median over the rounds of figure / baseline, both timed in the same
+# program run; its time is the median of its wall-clock times.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,8 +23,16 @@ while getopts "r:t:h" option; do
     esac
 done
 shift $((OPTIND - 1))
-builds=("$@")
-[ ${#builds[@]} -gt 0 ] || builds=(build)
+[ $# -gt 0 ] || set -- build
+builds=()
+declare -A label
+for argument in "$@"; do
+    folder=${argument#*=}
+    builds+=("$folder")
+    label[$folder]=${argument%%=*}
+done
+width=5
+for build in "${builds[@]}"; do [ ${#label[$build]} -le $width ] || width=${#label[$build]}; done
 
 # program|figure|baseline|what the figure is
 pairs=(
@@ -69,11 +77,11 @@ for ((round = 1; round <= rounds; round++)); do
     done
 done
 
-printf '%-32s %-24s %-14s %12s %12s %8s\n' figure baseline build "figure" "baseline" ratio
+printf "%-32s %-22s %-${width}s %11s %11s %8s\n" figure baseline build time "base time" ratio
 for pair in "${pairs[@]}"; do
     IFS='|' read -r program figure baseline what <<<"$pair"
     for build in "${builds[@]}"; do
-        awk -v build="$build" -v f="$figure" -v b="$baseline" '
+        awk -v build="$build" -v name="${label[$build]}" -v width="$width" -v f="$figure" -v b="$baseline" '
             function median(list, n,   i, j, t) {
                 for (i = 2; i <= n; i++) for (j = i; j > 1 && list[j - 1] > list[j]; j--) { t = list[j]; list[j] = list[j - 1]; list[j - 1] = t }
                 return n % 2 ? list[(n + 1) / 2] : (list[n / 2] + list[n / 2 + 1]) / 2
@@ -84,8 +92,8 @@ for pair in "${pairs[@]}"; do
             END {
                 n = 0
                 for (r in ft) if (r in bt && bt[r] > 0) { n++; ratio[n] = ft[r] / bt[r]; fs[n] = ft[r]; bs[n] = bt[r] }
-                if (n == 0) { printf "%-32s %-24s %-14s %12s\n", f, b, build, "(no figures)"; exit }
-                printf "%-32s %-24s %-14s %12s %12s %8.2f\n", f, b, build, shown(median(fs, n)), shown(median(bs, n)), median(ratio, n)
+                if (n == 0) { printf "%-32s %-22s %-*s %11s\n", f, b, width, name, "(no figures)"; exit }
+                printf "%-32s %-22s %-*s %11s %11s %8.2f\n", f, b, width, name, shown(median(fs, n)), shown(median(bs, n)), median(ratio, n)
             }' "$results"
     done
 done
