@@ -4,7 +4,7 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
-#define BRONTAR_GAMMA_AVX2 1
+#define BRONTAR_GAMMA_X86 1
 #endif
 
 namespace brontar::machine {
@@ -34,7 +34,7 @@ bool GammaTable::Matches(const DisplayGamma& gamma) const {
 
 namespace {
 
-#ifdef BRONTAR_GAMMA_AVX2
+#ifdef BRONTAR_GAMMA_X86
 
 // A byte shuffle looks up 16 entries per 128-bit lane; a 32-entry table is
 // two of them, a 64-entry table four, chosen by the index's bits 4 and 5.
@@ -155,7 +155,7 @@ struct ShuffleTables {
 }  // namespace
 
 bool ConversionSupported(PixelConversion conversion) {
-#ifdef BRONTAR_GAMMA_AVX2
+#ifdef BRONTAR_GAMMA_X86
     static const bool avx2 = __builtin_cpu_supports("avx2");
     static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                                __builtin_cpu_supports("avx512vbmi");
@@ -175,7 +175,7 @@ void GammaTable::ConvertRow(const uint16_t* in, uint32_t* out, size_t count) con
 // The wider ways leave the row's end to the narrower ones.
 void GammaTable::ConvertRow(const uint16_t* in, uint32_t* out, size_t count, PixelConversion conversion) const {
     size_t done = 0;
-#ifdef BRONTAR_GAMMA_AVX2
+#ifdef BRONTAR_GAMMA_X86
     if (conversion == PixelConversion::Avx512Vbmi)
         done = ConvertRowAvx512(red_.data(), green_.data(), blue_.data(), in, out, count);
     if (conversion != PixelConversion::Portable)
