@@ -1,11 +1,14 @@
 #include "machine/board/video_memory.h"
 
+#include <new>
+
 namespace brontar::machine {
 
 VideoMemoryHeap::VideoMemoryHeap(uint32_t totalBytes)
     : total_(totalBytes / kAlignment * kAlignment),
       free_(total_),
-      storage_(std::make_unique<uint8_t[]>(total_ + kAlignment)) {
+      storage_(static_cast<uint8_t*>(std::calloc(total_ + kAlignment, 1))) {
+    if (!storage_) throw std::bad_alloc();
     const auto address = reinterpret_cast<uintptr_t>(storage_.get());
     base_ = storage_.get() + (kAlignment - address % kAlignment) % kAlignment;
     if (total_ > 0) freeRanges_[0] = total_;

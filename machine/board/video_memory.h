@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,7 +31,13 @@ public:
 private:
     uint32_t total_;
     uint32_t free_;
-    std::unique_ptr<uint8_t[]> storage_;  // zeroed, kAlignment bytes more than needed
+    // Zeroed, kAlignment bytes more than needed. calloc takes fresh zero
+    // pages from the system for megabytes, so a board that draws into a
+    // little of its memory never pays for clearing all of it.
+    struct FreeStorage {
+        void operator()(uint8_t* storage) const { std::free(storage); }
+    };
+    std::unique_ptr<uint8_t[], FreeStorage> storage_;
     uint8_t* base_ = nullptr;             // first aligned byte of storage_
     std::map<uint32_t, uint32_t> freeRanges_;  // offset -> size, never adjacent
     std::map<uint32_t, uint32_t> usedBlocks_;  // offset -> size

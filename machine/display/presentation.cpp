@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <mutex>
 
 #include "machine/display/display_window.h"
@@ -16,8 +17,11 @@ namespace {
 struct PresentationState {
     std::mutex mutex;
     std::atomic<uint64_t> frameCount{0};
-    std::unique_ptr<GammaTable> table;  // for the gamma of the latest frame
-    std::vector<uint32_t> picture;      // 0x00RRGGBB, width * height
+    std::optional<GammaTable> table;    // for the gamma of the latest frame
+    // 0x00RRGGBB, width * height; every pixel is written before it is
+    // read, so it is not cleared when it grows.
+    std::unique_ptr<uint32_t[]> picture;
+    size_t capacity = 0;
     int width = 0;
     int height = 0;
     bool captureFailed = false;         // reported once, then quiet
@@ -33,18 +37,19 @@ void ConvertFrame(const GammaTable& table, const uint16_t* pixels, int width, in
                   uint32_t* out) {
     const auto* row = reinterpret_cast<const uint8_t*>(pixels);
     for (int y = 0; y < height; ++y, row += pitchBytes, out += width) {
-        const auto* source = reinterpret_cast<const uint16_t*>(row);
-        for (int x = 0; x < width; ++x) out[x] = table[source[x]];
+        table.ConvertRow(reinterpret_cast<const uint16_t*>(row), out, static_cast<size_t>(width));
     }
 }
 
-RgbPicture ToRgb(const std::vector<uint32_t>& picture, int width, int height) {
+RgbPicture ToRgb(const PresentationState& state) {
     RgbPicture rgb;
-    rgb.width = width;
-    rgb.height = height;
-    rgb.rgb.resize(picture.size() * 3);
+    rgb.width = state.width;
+    rgb.height = state.height;
+    const size_t count = static_cast<size_t>(state.width) * state.height;
+    rgb.rgb.resize(count * 3);
     uint8_t* out = rgb.rgb.data();
-    for (uint32_t pixel : picture) {
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t pixel = state.picture[i];
         *out++ = static_cast<uint8_t>(pixel >> 16);
         *out++ = static_cast<uint8_t>(pixel >> 8);
         *out++ = static_cast<uint8_t>(pixel);
@@ -55,7 +60,7 @@ RgbPicture ToRgb(const std::vector<uint32_t>& picture, int width, int height) {
 void CaptureLocked(PresentationState& state, uint64_t number) {
     std::optional<std::filesystem::path> folder = CaptureFolder();
     if (!folder) return;
-    if (WritePngFile(CaptureFilePath(*folder, "frame", number), ToRgb(state.picture, state.width, state.height)))
+    if (WritePngFile(CaptureFilePath(*folder, "frame", number), ToRgb(state)))
         return;
     if (!state.captureFailed)
         std::fprintf(stderr, "brontar: display: cannot write captured frames into %s\n", folder->c_str());
@@ -71,13 +76,17 @@ void PresentFrame(const uint16_t* pixels, int width, int height, int pitchBytes,
     }
     PresentationState& state = State();
     std::lock_guard lock(state.mutex);
-    if (!state.table || !state.table->Matches(gamma)) state.table = std::make_unique<GammaTable>(gamma);
-    state.picture.resize(static_cast<size_t>(width) * height);
+    if (!state.table || !state.table->Matches(gamma)) state.table.emplace(gamma);
+    const size_t count = static_cast<size_t>(width) * height;
+    if (count > state.capacity) {
+        state.picture = std::make_unique_for_overwrite<uint32_t[]>(count);
+        state.capacity = count;
+    }
     state.width = width;
     state.height = height;
-    ConvertFrame(*state.table, pixels, width, height, pitchBytes, state.picture.data());
+    ConvertFrame(*state.table, pixels, width, height, pitchBytes, state.picture.get());
     uint64_t number = state.frameCount.load() + 1;
-    ShowInDisplayWindow(state.picture.data(), width, height);
+    ShowInDisplayWindow(state.picture.get(), width, height);
     CaptureLocked(state, number);
     state.frameCount.store(number);
 }
@@ -89,7 +98,7 @@ void CloseDisplay() { CloseDisplayWindow(); }
 RgbPicture LastPresentedPicture() {
     PresentationState& state = State();
     std::lock_guard lock(state.mutex);
-    return ToRgb(state.picture, state.width, state.height);
+    return ToRgb(state);
 }
 
 }  // namespace brontar::machine

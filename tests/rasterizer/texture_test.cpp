@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "machine/board/texture_sampler.h"
 #include "tests/rasterizer/canvas.h"
 
 namespace brontar::machine::testing {
@@ -57,6 +58,37 @@ TEST(Texturing, BilinearBlendsBetweenTexelCentres) {
     EXPECT_EQ(SampleAt(state, 0.5f, 0.5f), (15 << 11) | (31 << 5) | 15);
     // u = 0.375 is a quarter of the way: red 62 -> 7, green 63 -> 15, blue 7.
     EXPECT_EQ(SampleAt(state, 0.375f, 0.5f), (7 << 11) | (15 << 5) | 7);
+}
+
+// Every weight pair and dither level on texel quads that mix full, empty
+// and uneven channels: each channel of the sample is the weighted sum of the
+// four texels' channels, weights (64 - fx)(64 - fy), fx(64 - fy), (64 - fx)fy
+// and fx fy, plus the dither level times 256, cut to its bits by >> 12.
+TEST(Texturing, BilinearSampleIsTheWeightedSumPerChannel) {
+    const uint16_t quads[][4] = {{0x0000, 0xFFFF, 0xFFFF, 0x0000},
+                                 {0xF800, 0x07E0, 0x001F, 0xFFFF},
+                                 {0x1234, 0xFEDC, 0x8410, 0x7BEF},
+                                 {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}};
+    for (const auto& quad : quads) {
+        // A 2x2 texture whose sample at s, t in (0.5, 1.5) blends exactly these four.
+        Texels texels(2, 2, {quad[0], quad[1], quad[2], quad[3]});
+        const TextureSampler<TextureFilter::Bilinear, TextureAddress::Wrap, true, false> sampler(texels.texture);
+        for (int fx = 0; fx < 64; ++fx)
+            for (int fy = 0; fy < 64; ++fy)
+                for (uint32_t dither = 0; dither < 16; ++dither) {
+                    const int weights[4] = {(64 - fx) * (64 - fy), fx * (64 - fy), (64 - fx) * fy, fx * fy};
+                    auto channel = [&](int shift, int mask) {
+                        int sum = int(dither) * 256;
+                        for (int i = 0; i < 4; ++i) sum += ((quad[i] >> shift) & mask) * weights[i];
+                        return (sum >> 12) << shift;
+                    };
+                    const uint16_t expected = uint16_t(channel(11, 0x1F) | channel(5, 0x3F) | channel(0, 0x1F));
+                    uint16_t shown = 0;
+                    ASSERT_TRUE(sampler.Sample(0x8000 + (fx << 10), 0x8000 + (fy << 10), dither, &shown));
+                    ASSERT_EQ(shown, expected) << std::hex << quad[0] << ' ' << quad[1] << ' ' << quad[2] << ' '
+                                               << quad[3] << std::dec << " fx " << fx << " fy " << fy << " dither " << dither;
+                }
+    }
 }
 
 TEST(Texturing, BilinearAtTheEdgeWrapsOrClamps) {

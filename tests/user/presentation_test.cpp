@@ -1,7 +1,10 @@
 // The board's presentation: widening, gamma, capture files.
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,59 @@ TEST(GammaTableTest, MeaninglessGammaIsTakenAsOne) {
 TEST(GammaTableTest, DefaultBoardGammaBrightensMidTones) {
     // 255 * (132/255)^(1/1.7) = 255 * 0.6787 = 173.07.
     EXPECT_EQ(machine::ApplyChannelGamma(132, 1.7f), 173);
+}
+
+// What the monitor shows of one channel value, straight from the
+// definition: bit replication to 8 bits, then 255 * (x / 255) ^ (1 / gamma).
+int ShownChannel(unsigned value, unsigned bits, double gamma) {
+    const unsigned wide = bits == 5 ? (value << 3) | (value >> 2) : (value << 2) | (value >> 4);
+    return int(std::lround(std::min(255.0, 255.0 * std::pow(wide / 255.0, 1.0 / gamma))));
+}
+
+// Every RGB565 value, laid over rows whose length is no multiple of the
+// converters' strides and whose pitch has padding, comes out as the formula
+// says, for the default gamma and uneven ones: through the presentation
+// (the fastest way this processor has) and each supported way on its own.
+TEST(PresentationTest, EveryPixelValueShowsAsTheFormulaSays) {
+    ::setenv("BRONTAR_DISPLAY", "headless", 1);
+    ::unsetenv("BRONTAR_CAPTURE");
+    constexpr int kWidth = 251, kPitch = 260, kHeight = (65536 + kWidth - 1) / kWidth;
+    std::vector<uint16_t> frame(size_t(kPitch) * kHeight, 0xBEEF);
+    std::vector<uint16_t> values(kWidth * kHeight);
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        values[size_t(i)] = uint16_t(i);
+        frame[size_t(i / kWidth) * kPitch + i % kWidth] = uint16_t(i);
+    }
+    for (DisplayGamma gamma : {DisplayGamma{1.0f, 1.0f, 1.0f}, DisplayGamma{1.7f, 1.7f, 1.7f},
+                               DisplayGamma{2.2f, 1.0f, 0.45f}, DisplayGamma{0.25f, 3.5f, 1.3f}}) {
+        std::vector<uint32_t> expected(values.size());
+        for (size_t i = 0; i < values.size(); ++i) {
+            const unsigned pixel = values[i];
+            expected[i] = uint32_t(ShownChannel(pixel >> 11, 5, gamma.red)) << 16 |
+                          uint32_t(ShownChannel((pixel >> 5) & 0x3F, 6, gamma.green)) << 8 |
+                          uint32_t(ShownChannel(pixel & 0x1F, 5, gamma.blue));
+        }
+        machine::PresentFrame(frame.data(), kWidth, kHeight, kPitch * 2, gamma);
+        const machine::RgbPicture picture = machine::LastPresentedPicture();
+        ASSERT_EQ(picture.rgb.size(), values.size() * 3);
+        std::vector<uint32_t> shown(values.size());
+        for (size_t i = 0; i < values.size(); ++i)
+            shown[i] = uint32_t(picture.rgb[3 * i]) << 16 | uint32_t(picture.rgb[3 * i + 1]) << 8 | picture.rgb[3 * i + 2];
+        EXPECT_EQ(shown, expected) << "presented, gamma " << gamma.red << ' ' << gamma.green << ' ' << gamma.blue;
+
+        const GammaTable table(gamma);
+        for (size_t i = 0; i < values.size(); ++i) shown[i] = table[values[i]];
+        EXPECT_EQ(shown, expected) << "one pixel at a time";
+        for (auto conversion : {machine::PixelConversion::Portable, machine::PixelConversion::Avx2,
+                                machine::PixelConversion::Avx512Vbmi}) {
+            if (!machine::ConversionSupported(conversion)) continue;
+            // From an odd start, so the loads are unaligned, to an uneven end.
+            std::fill(shown.begin(), shown.end(), 0xFFFFFFFF);
+            table.ConvertRow(values.data() + 1, shown.data() + 1, values.size() - 1, conversion);
+            shown[0] = expected[0];
+            EXPECT_EQ(shown, expected) << "conversion " << int(conversion);
+        }
+    }
 }
 
 class CaptureTest : public ::testing::Test {
