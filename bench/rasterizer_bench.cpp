@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "machine/board/rasterizer.h"
-#include "tests/rasterizer/canvas.h"
+#include "tests/machine/board/canvas.h"
 
 namespace {
 
