@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-windows}
 shift || true
-scripts/setup.sh
+scripts/setup.sh windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-i686-mingw32.cmake \
   -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"

@@ -4,7 +4,9 @@
 # frames. The test screen ends by itself after a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh build
+# Only what running needs: the tests and benchmarks stay off here
+# (scripts/test.sh turns them on in the same folder).
+scripts/build.sh build -DBRONTAR_TESTS=OFF -DBRONTAR_BENCH=OFF
 build/bin/brontar setup
 build/bin/brontar reg query "HKLM\\Software\\Corvane Interactive\\Halcyon Graphics" || true
 

@@ -23,14 +23,14 @@ tolerance=${BRONTAR_WINE_TOLERANCE:-1.5}
 say() { echo "test-windows: $*" >&2; }
 if ! command -v wine >/dev/null || ! command -v wineboot >/dev/null; then
   if [ -n "${CI:-}${BRONTAR_CI:-}" ]; then
-    say "Wine is missing (scripts/setup.sh --wine installs Debian's wine32 and wine)"
+    say "Wine is missing (scripts/setup.sh wine installs Debian's wine32 and wine)"
     exit 1
   fi
-  say "Wine is missing (scripts/setup.sh --wine installs Debian's wine32 and wine); the Wine check is skipped"
+  say "Wine is missing (scripts/setup.sh wine installs Debian's wine32 and wine); the Wine check is skipped"
   exit 77
 fi
 for tool in Xvfb xdotool xwd convert; do
-  command -v $tool >/dev/null || { say "$tool is missing (scripts/setup.sh)"; exit 1; }
+  command -v $tool >/dev/null || { say "$tool is missing (scripts/setup.sh wine)"; exit 1; }
 done
 brontar=$native/bin/brontar
 doubles=$windows/test_doubles

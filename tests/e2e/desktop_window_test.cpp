@@ -104,7 +104,7 @@ size_t DifferentPixels(const machine::RgbPicture& a, const machine::RgbPicture& 
 class DesktopWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (scripts/setup.sh installs xvfb, xdotool, x11-apps)";
+        if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (scripts/setup.sh test installs xvfb, xdotool, x11-apps)";
         ASSERT_TRUE(OnPath("xdotool") && OnPath("xwd")) << "Xvfb is here but xdotool or xwd is not (x11-apps)";
         // The server picks a free display itself and writes its number into the pipe.
         int pipe[2];
