@@ -31,8 +31,8 @@ struct BitmapFile {
     uint16_t bits = 24;
     uint32_t colorsUsed = 0;
     uint32_t headerSize = 40;
-    std::vector<uint32_t> palette;  // 0x00RRGGBB, written as blue, green, red, 0
-    std::string pixels;             // rows exactly as in the file
+    std::vector<uint32_t> palette{};  // 0x00RRGGBB, written as blue, green, red, 0
+    std::string pixels{};             // rows exactly as in the file
     std::string type = "BM";
 
     std::string Bytes() const {
@@ -116,109 +116,77 @@ TEST(LoadBitmapFile, TwentyFourBitPixelsKeepFiveBitsOfEachColour) {
     EXPECT_EQ(loaded.Texel(2, 1), 0x001F);  // pure blue
 }
 
-TEST(LoadBitmapFile, SixteenBitWordsGetTheTopBitSet) {
-    BitmapFile file;
-    file.bits = 16;
-    file.width = 3;
-    file.height = 1;
-    file.pixels = Raw({0x34, 0x12, 0x00, 0x80, 0xFF, 0x7F, 0, 0});
-    Loaded loaded(file.Bytes());
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.Texel(0, 0), 0x9234);
-    EXPECT_EQ(loaded.Texel(1, 0), 0x8000);
-    EXPECT_EQ(loaded.Texel(2, 0), 0xFFFF);
+namespace {
+
+// size palette entries of fill but for the ones given.
+std::vector<uint32_t> Palette(size_t size, uint32_t fill, std::initializer_list<std::pair<size_t, uint32_t>> entries) {
+    std::vector<uint32_t> palette(size, fill);
+    for (const auto& [index, colour] : entries) palette[index] = colour;
+    return palette;
 }
 
-TEST(LoadBitmapFile, EightBitPaletteSizeComesFromColoursUsed) {
+// A file the reader takes, and the texels it must give, row by row.
+struct Decoding {
+    const char* name;
     BitmapFile file;
-    file.bits = 8;
-    file.width = 4;
-    file.height = 1;
-    file.palette.assign(256, 0);
-    file.palette[1] = 0xFF0000;
-    file.palette[20] = 0x00FF00;
-    file.palette[255] = 0x0000FF;
-    file.pixels = Raw({1, 20, 255, 0});
-    {
-        Loaded all(file.Bytes());  // colours used 0: all 256 entries
-        ASSERT_TRUE(all.ok());
-        EXPECT_EQ(all.Texel(0, 0), 0xF800);
-        EXPECT_EQ(all.Texel(1, 0), 0x03E0);
-        EXPECT_EQ(all.Texel(2, 0), 0x001F);
+    std::vector<WORD> texels;
+};
+void PrintTo(const Decoding& decoding, std::ostream* out) { *out << decoding.name; }
+
+class LoadBitmapDecoding : public ::testing::TestWithParam<Decoding> {};
+
+TEST_P(LoadBitmapDecoding, GivesEachTexel) {
+    const Decoding& decoding = GetParam();
+    Loaded loaded(decoding.file.Bytes());
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_EQ(loaded.image().bmWidth * loaded.image().bmHeight, static_cast<LONG>(decoding.texels.size()));
+    for (size_t i = 0; i < decoding.texels.size(); ++i) {
+        const int x = static_cast<int>(i) % decoding.file.width, y = static_cast<int>(i) / decoding.file.width;
+        EXPECT_EQ(loaded.Texel(x, y), decoding.texels[i]) << x << "," << y;
     }
-    file.colorsUsed = 16;  // entries beyond the sixteenth are not read: black
-    Loaded sixteen(file.Bytes());
-    ASSERT_TRUE(sixteen.ok());
-    EXPECT_EQ(sixteen.Texel(0, 0), 0xF800);
-    EXPECT_EQ(sixteen.Texel(1, 0), 0x0000);
-    EXPECT_EQ(sixteen.Texel(2, 0), 0x0000);
 }
 
-TEST(LoadBitmapFile, ColoursUsedAboveTwoHundredFiftySixReadsTheFirst256) {
-    BitmapFile file;
-    file.bits = 8;
-    file.width = 2;
-    file.height = 1;
-    file.colorsUsed = 0x7FFFFFFF;
-    file.palette.assign(300, 0x0000FF);
-    file.palette[255] = 0xFFFFFF;
-    file.pixels = Raw({255, 3, 0, 0});
-    Loaded loaded(file.Bytes());
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.Texel(0, 0), 0xFBFF);
-    EXPECT_EQ(loaded.Texel(1, 0), 0x001F);
-}
+const std::vector<uint32_t> kThreeColours = Palette(256, 0, {{1, 0xFF0000}, {20, 0x00FF00}, {255, 0x0000FF}});
 
-TEST(LoadBitmapFile, IndicesBeyondAShortPaletteAreBlack) {
-    BitmapFile file;
-    file.bits = 8;
-    file.width = 3;
-    file.height = 1;
-    file.colorsUsed = 2;
-    file.palette = {0xFFFFFF, 0xFF0000};
-    file.pixels = Raw({1, 2, 200, 0});
-    Loaded loaded(file.Bytes());
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.Texel(0, 0), 0xF800);
-    EXPECT_EQ(loaded.Texel(1, 0), 0x0000);
-    EXPECT_EQ(loaded.Texel(2, 0), 0x0000);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, LoadBitmapDecoding,
+    ::testing::Values(
+        Decoding{"SixteenBitWordsGetTheTopBitSet",
+                 {.width = 3, .bits = 16, .pixels = Raw({0x34, 0x12, 0x00, 0x80, 0xFF, 0x7F, 0, 0})},
+                 {0x9234, 0x8000, 0xFFFF}},
+        // Colours used 0: all 256 entries; 16: entries beyond the sixteenth are not read, black.
+        Decoding{"EightBitWithEveryColour",
+                 {.width = 4, .bits = 8, .palette = kThreeColours, .pixels = Raw({1, 20, 255, 0})},
+                 {0xF800, 0x03E0, 0x001F, 0x0000}},
+        Decoding{"EightBitPaletteSizeComesFromColoursUsed",
+                 {.width = 4, .bits = 8, .colorsUsed = 16, .palette = kThreeColours, .pixels = Raw({1, 20, 255, 0})},
+                 {0xF800, 0x0000, 0x0000, 0x0000}},
+        Decoding{"ColoursUsedAboveTwoHundredFiftySixReadsTheFirst256",
+                 {.width = 2,
+                  .bits = 8,
+                  .colorsUsed = 0x7FFFFFFF,
+                  .palette = Palette(300, 0x0000FF, {{255, 0xFFFFFF}}),
+                  .pixels = Raw({255, 3, 0, 0})},
+                 {0xFBFF, 0x001F}},
+        Decoding{"IndicesBeyondAShortPaletteAreBlack",
+                 {.width = 3, .bits = 8, .colorsUsed = 2, .palette = {0xFFFFFF, 0xFF0000},
+                  .pixels = Raw({1, 2, 200, 0})},
+                 {0xF800, 0x0000, 0x0000}},
+        // Rows of 2 bytes (3 nibbles and one spare) padded to 4; the spare
+        // low nibble 0xF of the first row is not a pixel.
+        Decoding{"FourBitPixelsAreTwoToAByteHighNibbleFirst",
+                 {.width = 3,
+                  .height = 2,
+                  .bits = 4,
+                  .palette = Palette(16, 0, {{1, 0xFF0000}, {2, 0x00FF00}, {3, 0x0000FF}, {15, 0xFFFFFF}}),
+                  .pixels = Raw({0x12, 0x3F, 0x00, 0x00}) + Raw({0xF0, 0x10, 0x00, 0x00})},
+                 {0xF800, 0x03E0, 0x001F, 0xFBFF, 0x0000, 0xF800}},
+        Decoding{"PaletteFollowsALongerInfoHeader",
+                 {.bits = 8, .colorsUsed = 1, .headerSize = 108, .palette = {0x0000FF}, .pixels = Raw({0, 0, 0, 0})},
+                 {0x001F}}),
+    [](const ::testing::TestParamInfo<Decoding>& info) { return std::string(info.param.name); });
 
-TEST(LoadBitmapFile, FourBitPixelsAreTwoToAByteHighNibbleFirst) {
-    BitmapFile file;
-    file.bits = 4;
-    file.width = 3;
-    file.height = 2;
-    file.palette.assign(16, 0);
-    file.palette[1] = 0xFF0000;
-    file.palette[2] = 0x00FF00;
-    file.palette[3] = 0x0000FF;
-    file.palette[15] = 0xFFFFFF;
-    // Rows of 2 bytes (3 nibbles and one spare) padded to 4.
-    file.pixels = Raw({0x12, 0x3F, 0x00, 0x00}) + Raw({0xF0, 0x10, 0x00, 0x00});
-    Loaded loaded(file.Bytes());
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.Texel(0, 0), 0xF800);
-    EXPECT_EQ(loaded.Texel(1, 0), 0x03E0);
-    EXPECT_EQ(loaded.Texel(2, 0), 0x001F);  // the low nibble 0xF is not a pixel
-    EXPECT_EQ(loaded.Texel(0, 1), 0xFBFF);
-    EXPECT_EQ(loaded.Texel(1, 1), 0x0000);
-    EXPECT_EQ(loaded.Texel(2, 1), 0xF800);
-}
-
-TEST(LoadBitmapFile, PaletteFollowsALongerInfoHeader) {
-    BitmapFile file;
-    file.bits = 8;
-    file.headerSize = 108;
-    file.width = 1;
-    file.height = 1;
-    file.colorsUsed = 1;
-    file.palette = {0x0000FF};
-    file.pixels = Raw({0, 0, 0, 0});
-    Loaded loaded(file.Bytes());
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.Texel(0, 0), 0x001F);
-}
+}  // namespace
 
 TEST(LoadBitmapFile, RefusesWhatItCannotReadWhole) {
     BitmapFile good;

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/automation.h"
-#include "windows/panel_host/import_patch.h"
+#include "windows/import_slots.h"
 
 namespace brontar::platform {
 namespace {

@@ -42,12 +42,20 @@ int CountPixels(GuardedSurface& surface, uint16_t value) {
     return ::testing::AssertionSuccess();
 }
 
-// The overlay's settings: yellow on opaque black.
-void UseOverlayAttributes(HDC dc) {
-    SetTextColor(dc, RGB(255, 255, 0));
-    SetBkColor(dc, RGB(0, 0, 0));
-    SetBkMode(dc, OPAQUE);
-}
+// A surface showing the scene and a context drawing into it as the overlay
+// does: Arial of the given height, yellow on opaque black.
+struct OverlayText {
+    OverlayText(int32_t width, int32_t height, int fontHeight = 24)
+        : surface(width, height, kScene), dc(surface), font(fontHeight) {
+        SelectObject(dc, font);
+        SetTextColor(dc, RGB(255, 255, 0));
+        SetBkColor(dc, RGB(0, 0, 0));
+        SetBkMode(dc, OPAQUE);
+    }
+    GuardedSurface surface;
+    ScopedDC dc;
+    ScopedFont font;
+};
 
 TEST(TextDrawing, ColourConversionKeepsTheTopBits) {
     // One pixel of opaque fill shows the converted background colour.
@@ -70,31 +78,25 @@ TEST(TextDrawing, ColourConversionKeepsTheTopBits) {
 
 TEST(TextDrawing, MonochromeGlyphsLeaveOnlyTextAndBackgroundColours) {
     for (int height : {12, 24}) {
-        GuardedSurface surface(200, 30, kScene);
-        ScopedDC dc(surface);
-        ScopedFont font(height);
-        SelectObject(dc, font);
-        UseOverlayAttributes(dc);
+        SCOPED_TRACE(height);
+        OverlayText text(200, 30, height);
         SIZE size{};
-        GetTextExtentPoint32A(dc, kModeLine.c_str(), static_cast<int>(kModeLine.size()), &size);
-        EXPECT_TRUE(ExtTextOutA(dc, 0, 0, 0, nullptr, kModeLine.c_str(), kModeLine.size(), nullptr));
-        EXPECT_TRUE(OnlyTextInside(surface, size.cx, size.cy));
-        int yellow = CountPixels(surface, kYellow565);
-        int black = CountPixels(surface, 0);
+        GetTextExtentPoint32A(text.dc, kModeLine.c_str(), static_cast<int>(kModeLine.size()), &size);
+        EXPECT_TRUE(ExtTextOutA(text.dc, 0, 0, 0, nullptr, kModeLine.c_str(), kModeLine.size(), nullptr));
+        EXPECT_TRUE(OnlyTextInside(text.surface, size.cx, size.cy));
+        int yellow = CountPixels(text.surface, kYellow565);
+        int black = CountPixels(text.surface, 0);
         EXPECT_GT(yellow, 15 * height / 2);  // fifteen glyphs leave strokes
         EXPECT_GT(black, yellow);            // and mostly background between them
-        EXPECT_TRUE(surface.GuardIntact());
+        EXPECT_TRUE(text.surface.GuardIntact());
     }
 }
 
 TEST(TextDrawing, TextSitsInItsCellBelowTheTopLeftPoint) {
-    GuardedSurface surface(100, 60, kScene);
-    ScopedDC dc(surface);
-    ScopedFont font(24);
-    SelectObject(dc, font);
-    SetTextColor(dc, RGB(255, 255, 0));
-    SetBkMode(dc, TRANSPARENT);
-    EXPECT_TRUE(TextOutA(dc, 10, 20, "H", 1));
+    OverlayText text(100, 60);
+    GuardedSurface& surface = text.surface;
+    SetBkMode(text.dc, TRANSPARENT);
+    EXPECT_TRUE(TextOutA(text.dc, 10, 20, "H", 1));
     // "H" is a full-height capital: strokes from the cap height down to the
     // baseline (ascent 19 below y = 20), none above y = 20 or below 39.
     int top = INT_MAX, bottom = -1, left = INT_MAX;
@@ -130,18 +132,17 @@ TEST(TextDrawing, AlignmentMovesTheCellAroundThePoint) {
                           {TA_LEFT | TA_BASELINE, 100, 30 - 19},
                           {TA_LEFT | TA_BOTTOM, 100, 30 - 24}};
     for (const Case& c : cases) {
-        GuardedSurface surface(200, 60, kScene);
-        ScopedDC dc(surface);
-        SelectObject(dc, font);
-        UseOverlayAttributes(dc);
-        EXPECT_EQ(SetTextAlign(dc, c.align), static_cast<UINT>(TA_TOP | TA_LEFT));
-        EXPECT_TRUE(TextOutA(dc, 100, 30, "Hz", 2));
-        EXPECT_NE(surface.At(c.left, c.top), kScene) << c.align;
-        EXPECT_NE(surface.At(c.left + w - 1, c.top + 23), kScene) << c.align;
-        EXPECT_EQ(surface.At(c.left - 1, c.top), kScene) << c.align;
-        EXPECT_EQ(surface.At(c.left + w, c.top + 23), kScene) << c.align;
-        EXPECT_EQ(surface.At(c.left, c.top - 1), kScene) << c.align;
-        EXPECT_EQ(surface.At(c.left, c.top + 24), kScene) << c.align;
+        SCOPED_TRACE(c.align);
+        OverlayText text(200, 60);
+        GuardedSurface& surface = text.surface;
+        EXPECT_EQ(SetTextAlign(text.dc, c.align), static_cast<UINT>(TA_TOP | TA_LEFT));
+        EXPECT_TRUE(TextOutA(text.dc, 100, 30, "Hz", 2));
+        EXPECT_NE(surface.At(c.left, c.top), kScene);
+        EXPECT_NE(surface.At(c.left + w - 1, c.top + 23), kScene);
+        EXPECT_EQ(surface.At(c.left - 1, c.top), kScene);
+        EXPECT_EQ(surface.At(c.left + w, c.top + 23), kScene);
+        EXPECT_EQ(surface.At(c.left, c.top - 1), kScene);
+        EXPECT_EQ(surface.At(c.left, c.top + 24), kScene);
     }
 }
 
@@ -156,42 +157,37 @@ TEST(TextDrawing, DeviceCapsOfASixteenBitNinetySixDpiSurface) {
     EXPECT_EQ(GetDeviceCaps(reinterpret_cast<HDC>(0x55), LOGPIXELSY), 0);
 }
 
-TEST(TextDrawing, OpaqueFillsExactlyTheRectangle) {
-    GuardedSurface surface(40, 20, kScene);
-    ScopedDC dc(surface);
-    SetBkColor(dc, RGB(255, 0, 0));
-    SetBkMode(dc, TRANSPARENT);  // the rectangle is filled whatever the mode
-    RECT rect{3, 4, 20, 10};
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr));
-    for (int32_t y = 0; y < 20; ++y)
-        for (int32_t x = 0; x < 40; ++x) {
-            bool inside = x >= 3 && x < 20 && y >= 4 && y < 10;
-            ASSERT_EQ(surface.At(x, y), inside ? kRed565 : kScene) << x << "," << y;
-        }
-    EXPECT_EQ(CountPixels(surface, kRed565), 17 * 6);
-}
-
-TEST(TextDrawing, OpaqueRectangleBeyondTheSurfaceIsCut) {
-    GuardedSurface surface(10, 10, kScene);
-    ScopedDC dc(surface);
-    SetBkColor(dc, RGB(255, 0, 0));
-    RECT rect{-5, -5, 4, 100};
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, "", 0, nullptr));
-    EXPECT_EQ(CountPixels(surface, kRed565), 4 * 10);
-    RECT inverted{8, 8, 2, 2};  // empty: nothing filled
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &inverted, "", 0, nullptr));
-    EXPECT_EQ(CountPixels(surface, kRed565), 4 * 10);
-    EXPECT_TRUE(surface.GuardIntact());
+TEST(TextDrawing, OpaqueFillsExactlyTheRectangleWithinTheSurface) {
+    const struct {
+        int32_t width, height;
+        int mode;  // the rectangle is filled whatever the mode
+        RECT rect;
+        const char* text;
+        RECT filled;
+    } cases[] = {{40, 20, TRANSPARENT, {3, 4, 20, 10}, nullptr, {3, 4, 20, 10}},
+                 {10, 10, OPAQUE, {-5, -5, 4, 100}, "", {0, 0, 4, 10}},  // cut at the surface
+                 {10, 10, OPAQUE, {8, 8, 2, 2}, "", {0, 0, 0, 0}}};       // inverted: empty, nothing filled
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.rect.left << "," << c.rect.top << " to " << c.rect.right << ","
+                                          << c.rect.bottom << " in " << c.width << "x" << c.height);
+        GuardedSurface surface(c.width, c.height, kScene);
+        ScopedDC dc(surface);
+        SetBkColor(dc, RGB(255, 0, 0));
+        SetBkMode(dc, c.mode);
+        EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &c.rect, c.text, 0, nullptr));
+        for (int32_t y = 0; y < c.height; ++y)
+            for (int32_t x = 0; x < c.width; ++x)
+                ASSERT_EQ(surface.At(x, y), PtInRect(&c.filled, POINT{x, y}) ? kRed565 : kScene) << x << "," << y;
+        EXPECT_EQ(CountPixels(surface, kRed565), (c.filled.right - c.filled.left) * (c.filled.bottom - c.filled.top));
+        EXPECT_TRUE(surface.GuardIntact());
+    }
 }
 
 TEST(TextDrawing, ClipRectangleKeepsEveryPixelInside) {
-    GuardedSurface surface(120, 40, kScene);
-    ScopedDC dc(surface);
-    ScopedFont font(24);
-    SelectObject(dc, font);
-    UseOverlayAttributes(dc);
+    OverlayText text(120, 40);
+    GuardedSurface& surface = text.surface;
     RECT clip{5, 6, 50, 20};  // narrower and lower than the line
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_CLIPPED, &clip, kModeLine.c_str(), kModeLine.size(), nullptr));
+    EXPECT_TRUE(ExtTextOutA(text.dc, 0, 0, ETO_CLIPPED, &clip, kModeLine.c_str(), kModeLine.size(), nullptr));
     int changed = 0;
     for (int32_t y = 0; y < surface.Height(); ++y)
         for (int32_t x = 0; x < surface.Width(); ++x) {
@@ -212,25 +208,19 @@ TEST(TextDrawing, ModeLineDrawnAsTheOverlayDoes) {
     SelectObject(measure, font);
     SIZE templateSize{}, lineSize{};
     GetTextExtentPointA(measure, "000x000x00 000Hz", 16, &templateSize);
-    GuardedSurface surface(templateSize.cx, templateSize.cy, kScene);
-    ScopedDC dc(surface);
-    SelectObject(dc, font);
-    UseOverlayAttributes(dc);
-    GetTextExtentPoint32A(dc, kModeLine.c_str(), static_cast<int>(kModeLine.size()), &lineSize);
+    OverlayText text(templateSize.cx, templateSize.cy);
+    GetTextExtentPoint32A(text.dc, kModeLine.c_str(), static_cast<int>(kModeLine.size()), &lineSize);
     RECT clip;
     SetRect(&clip, 0, 0, lineSize.cx, lineSize.cy);
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &clip, kModeLine.c_str(), kModeLine.size(), nullptr));
-    EXPECT_TRUE(OnlyTextInside(surface, lineSize.cx, surface.Height()));
-    EXPECT_TRUE(surface.GuardIntact());
+    EXPECT_TRUE(ExtTextOutA(text.dc, 0, 0, ETO_OPAQUE, &clip, kModeLine.c_str(), kModeLine.size(), nullptr));
+    EXPECT_TRUE(OnlyTextInside(text.surface, lineSize.cx, text.surface.Height()));
+    EXPECT_TRUE(text.surface.GuardIntact());
 }
 
 TEST(TextDrawing, TransparentModeLeavesTheBackgroundPixels) {
-    GuardedSurface surface(200, 30, kScene);
-    ScopedDC dc(surface);
-    ScopedFont font(24);
-    SelectObject(dc, font);
-    SetTextColor(dc, RGB(255, 255, 0));
-    SetBkColor(dc, RGB(0, 0, 0));
+    OverlayText text(200, 30);
+    GuardedSurface& surface = text.surface;
+    HDC dc = text.dc;
     EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
     EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
     EXPECT_TRUE(TextOutA(dc, 0, 0, kModeLine.c_str(), static_cast<int>(kModeLine.size())));
@@ -246,28 +236,21 @@ TEST(TextDrawing, SurfaceEdgesClipAtAnyPosition) {
         int x, y;
     } positions[] = {{-30, -10}, {-5000, 0}, {150, 20}, {0, -23}, {INT_MAX - 3, 0}, {INT_MIN, INT_MIN},
                      {0, INT_MAX}, {-100, 5}};
+    const std::string longLine(200, 'W');  // far wider than the surface
     for (const Position& p : positions) {
-        GuardedSurface surface(160, 30, kScene);
-        ScopedDC dc(surface);
-        ScopedFont font(24);
-        SelectObject(dc, font);
-        UseOverlayAttributes(dc);
-        std::string longLine(200, 'W');  // far wider than the surface
-        EXPECT_TRUE(ExtTextOutA(dc, p.x, p.y, 0, nullptr, longLine.c_str(), longLine.size(), nullptr));
-        EXPECT_TRUE(surface.GuardIntact()) << p.x << "," << p.y;
+        SCOPED_TRACE(::testing::Message() << p.x << "," << p.y);
+        OverlayText text(160, 30);
+        EXPECT_TRUE(ExtTextOutA(text.dc, p.x, p.y, 0, nullptr, longLine.c_str(), longLine.size(), nullptr));
+        EXPECT_TRUE(text.surface.GuardIntact());
     }
 }
 
 TEST(TextDrawing, PartlyVisibleTextDrawsItsVisiblePart) {
-    GuardedSurface surface(40, 30, kScene);
-    ScopedDC dc(surface);
-    ScopedFont font(24);
-    SelectObject(dc, font);
-    UseOverlayAttributes(dc);
-    EXPECT_TRUE(TextOutA(dc, -10, -10, "WWWW", 4));
+    OverlayText text(40, 30);
+    EXPECT_TRUE(TextOutA(text.dc, -10, -10, "WWWW", 4));
     // The cell covers x -10.. and y -10..14: rows 0 to 13 are text or black.
-    EXPECT_TRUE(OnlyTextInside(surface, 40, 14));
-    EXPECT_GT(CountPixels(surface, kYellow565), 0);
+    EXPECT_TRUE(OnlyTextInside(text.surface, 40, 14));
+    EXPECT_GT(CountPixels(text.surface, kYellow565), 0);
 }
 
 TEST(TextDrawing, EmptyAndMemorylessSurfacesDrawNothingAndSucceed) {
@@ -298,13 +281,10 @@ TEST(TextDrawing, AnUnderPitchedSurfaceIsNotDrawnInto) {
 }
 
 TEST(TextDrawing, SpacingArrayPlacesEachCharacter) {
-    GuardedSurface surface(100, 20, kScene);
-    ScopedDC dc(surface);
-    ScopedFont font(12);
-    SelectObject(dc, font);
-    UseOverlayAttributes(dc);
+    OverlayText text(100, 20, 12);
+    GuardedSurface& surface = text.surface;
     const INT spacing[3] = {30, 30, 30};
-    EXPECT_TRUE(ExtTextOutA(dc, 0, 0, 0, nullptr, "lll", 3, spacing));
+    EXPECT_TRUE(ExtTextOutA(text.dc, 0, 0, 0, nullptr, "lll", 3, spacing));
     // The opaque cell spans the 90 pixels of the spacing, and an 'l' stroke
     // stands near the start of each 30-pixel slot.
     EXPECT_EQ(surface.At(89, 0), 0);
@@ -340,14 +320,10 @@ TEST(TextDrawing, UnderlineRunsUnderTheWholeText) {
 TEST(TextDrawing, MissingFontFilesDrawOnlyTheBackground) {
     brontar::platform::SetFontSearchRootsForTesting({"/nonexistent-font-root"});
     {
-        GuardedSurface surface(200, 30, kScene);
-        ScopedDC dc(surface);
-        ScopedFont font(12);
-        SelectObject(dc, font);
-        UseOverlayAttributes(dc);
-        EXPECT_TRUE(TextOutA(dc, 0, 0, "abc", 3));
-        EXPECT_EQ(CountPixels(surface, kYellow565), 0);
-        EXPECT_GT(CountPixels(surface, 0), 0);
+        OverlayText text(200, 30, 12);
+        EXPECT_TRUE(TextOutA(text.dc, 0, 0, "abc", 3));
+        EXPECT_EQ(CountPixels(text.surface, kYellow565), 0);
+        EXPECT_GT(CountPixels(text.surface, 0), 0);
     }
     brontar::platform::SetFontSearchRootsForTesting({});
 }

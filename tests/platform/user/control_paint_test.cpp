@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 #include "platform/user/window_pixels.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr uint16_t kWhite = 0xFFFF;
 constexpr uint16_t kFace = 0xC618;
+constexpr uint16_t kInvertedFace = static_cast<uint16_t>(~kFace);
 constexpr uint16_t kShadow = 0x8410;
 constexpr uint16_t kBlack = 0x0000;
 constexpr uint16_t kSelection = 0x0010;
@@ -43,6 +45,15 @@ protected:
     static uint16_t At(const brontar::platform::SurfacePixels& p, int x, int y) {
         return p.pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)];
     }
+    // One pixel a painted control must show.
+    struct Probe {
+        int x, y;
+        uint16_t colour;
+    };
+    static void ExpectPixels(const brontar::platform::SurfacePixels& p, std::initializer_list<Probe> probes) {
+        for (const Probe& probe : probes)
+            EXPECT_EQ(At(p, probe.x, probe.y), probe.colour) << "at " << probe.x << "," << probe.y;
+    }
     RECT PlacedRect(int id) {
         RECT rect;
         GetWindowRect(GetDlgItem(dialog_, id), &rect);
@@ -67,47 +78,26 @@ TEST_F(ControlPaintTest, PushButtonsBevelDefaultFramePressedAndFocus) {
     auto plain = Painted(31);
     ASSERT_EQ(plain.width, 60);
     ASSERT_EQ(plain.height, 23);
-    EXPECT_EQ(At(plain, 0, 0), kWhite);
-    EXPECT_EQ(At(plain, 58, 0), kWhite);
-    EXPECT_EQ(At(plain, 59, 0), kBlack);
-    EXPECT_EQ(At(plain, 0, 22), kBlack);
-    EXPECT_EQ(At(plain, 59, 22), kBlack);
-    EXPECT_EQ(At(plain, 1, 1), kFace);
-    EXPECT_EQ(At(plain, 58, 1), kShadow);
-    EXPECT_EQ(At(plain, 1, 21), kShadow);
-    EXPECT_EQ(At(plain, 2, 2), kFace);
-    EXPECT_EQ(At(plain, 57, 20), kFace);
+    ExpectPixels(plain, {{0, 0, kWhite}, {58, 0, kWhite}, {59, 0, kBlack}, {0, 22, kBlack}, {59, 22, kBlack},
+                         {1, 1, kFace}, {58, 1, kShadow}, {1, 21, kShadow}, {2, 2, kFace}, {57, 20, kFace}});
 
     // The default button: a dark frame, the same bevel one pixel in.
     auto byDefault = Painted(30);
-    EXPECT_EQ(At(byDefault, 0, 0), kBlack);
-    EXPECT_EQ(At(byDefault, 30, 0), kBlack);
-    EXPECT_EQ(At(byDefault, 0, 11), kBlack);
-    EXPECT_EQ(At(byDefault, 1, 1), kWhite);
-    EXPECT_EQ(At(byDefault, 58, 1), kBlack);
-    EXPECT_EQ(At(byDefault, 57, 2), kShadow);
-    EXPECT_EQ(At(byDefault, 2, 20), kShadow);
-    EXPECT_EQ(At(byDefault, 30, 21), kBlack);
+    ExpectPixels(byDefault, {{0, 0, kBlack}, {30, 0, kBlack}, {0, 11, kBlack}, {1, 1, kWhite}, {58, 1, kBlack},
+                             {57, 2, kShadow}, {2, 20, kShadow}, {30, 21, kBlack}});
 
     // Pressed (BM_SETSTATE): a shadow frame inside the dark one, a flat face.
     HWND button = GetDlgItem(dialog_, 30);
     SendMessageA(button, BM_SETSTATE, TRUE, 0);
     EXPECT_EQ(SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);
     auto pressed = Painted(30);
-    EXPECT_EQ(At(pressed, 0, 0), kBlack);
-    EXPECT_EQ(At(pressed, 1, 1), kShadow);
-    EXPECT_EQ(At(pressed, 58, 21), kShadow);
-    EXPECT_EQ(At(pressed, 2, 2), kFace);
-    EXPECT_EQ(At(pressed, 57, 20), kFace);
+    ExpectPixels(pressed, {{0, 0, kBlack}, {1, 1, kShadow}, {58, 21, kShadow}, {2, 2, kFace}, {57, 20, kFace}});
     SendMessageA(button, BM_SETSTATE, FALSE, 0);
 
     // Focused: the dotted rectangle 4 pixels in (frame and bevel), x + y even inverted.
     SendMessageA(button, WM_SETFOCUS, 0, 0);
     auto focused = Painted(30);
-    EXPECT_EQ(At(focused, 4, 4), static_cast<uint16_t>(~kFace));
-    EXPECT_EQ(At(focused, 5, 4), kFace);
-    EXPECT_EQ(At(focused, 55, 17), static_cast<uint16_t>(~kFace));
-    EXPECT_EQ(At(focused, 3, 3), kFace);
+    ExpectPixels(focused, {{4, 4, kInvertedFace}, {5, 4, kFace}, {55, 17, kInvertedFace}, {3, 3, kFace}});
     SendMessageA(button, WM_KILLFOCUS, 0, 0);
     EXPECT_EQ(At(Painted(30), 4, 4), kFace);
 }
@@ -118,21 +108,11 @@ TEST_F(ControlPaintTest, GroupBoxEtchedFrameCaptionAndWhatShows) {
     ASSERT_EQ(group.width, 150);
     ASSERT_EQ(group.height, 65);
     // Etched: shadow then highlight on the top and left, highlight outside shadow on the bottom and right.
-    EXPECT_EQ(At(group, 0, 6), kShadow);
-    EXPECT_EQ(At(group, 0, 7), kShadow);
-    EXPECT_EQ(At(group, 1, 7), kWhite);
-    EXPECT_EQ(At(group, 1, 8), kWhite);
-    EXPECT_EQ(At(group, 100, 6), kShadow);
-    EXPECT_EQ(At(group, 100, 7), kWhite);
-    EXPECT_EQ(At(group, 149, 6), kWhite);
-    EXPECT_EQ(At(group, 148, 30), kShadow);
-    EXPECT_EQ(At(group, 149, 30), kWhite);
-    EXPECT_EQ(At(group, 60, 63), kShadow);
-    EXPECT_EQ(At(group, 60, 64), kWhite);
+    ExpectPixels(group, {{0, 6, kShadow}, {0, 7, kShadow}, {1, 7, kWhite}, {1, 8, kWhite}, {100, 6, kShadow},
+                         {100, 7, kWhite}, {149, 6, kWhite}, {148, 30, kShadow}, {149, 30, kWhite}, {60, 63, kShadow},
+                         {60, 64, kWhite}});
     // The caption at x 8 interrupts the top edge from x 6 on; the edge is whole before it.
-    EXPECT_EQ(At(group, 5, 6), kShadow);
-    EXPECT_EQ(At(group, 6, 6), kFace);
-    EXPECT_EQ(At(group, 6, 7), kFace);
+    ExpectPixels(group, {{5, 6, kShadow}, {6, 6, kFace}, {6, 7, kFace}});
     int inked = 0;
     for (int y = 0; y < 13; ++y)
         for (int x = 8; x < 40; ++x) inked += At(group, x, y) == kBlack;
@@ -157,18 +137,10 @@ TEST_F(ControlPaintTest, CheckBoxMarkAndDisabledEmbossedText) {
     // 110,24 60x10 units: 90 by 16 pixels; the 13-pixel box at x 0, (16 - 13) / 2 = 1 down.
     auto box = Painted(33);
     ASSERT_EQ(box.height, 16);
-    EXPECT_EQ(At(box, 0, 0), kFace);
-    EXPECT_EQ(At(box, 0, 1), kShadow);
-    EXPECT_EQ(At(box, 1, 2), kBlack);
-    EXPECT_EQ(At(box, 12, 13), kWhite);
-    EXPECT_EQ(At(box, 2, 3), kWhite);
+    ExpectPixels(box, {{0, 0, kFace}, {0, 1, kShadow}, {1, 2, kBlack}, {12, 13, kWhite}, {2, 3, kWhite}});
     // The mark's rows, 3 to 9 of the box: its tip, its corner, its foot.
-    EXPECT_EQ(At(box, 9, 4), kBlack);
-    EXPECT_EQ(At(box, 8, 4), kWhite);
-    EXPECT_EQ(At(box, 3, 6), kBlack);
-    EXPECT_EQ(At(box, 4, 6), kWhite);
-    EXPECT_EQ(At(box, 5, 10), kBlack);
-    EXPECT_EQ(At(box, 4, 10), kWhite);
+    ExpectPixels(box, {{9, 4, kBlack}, {8, 4, kWhite}, {3, 6, kBlack}, {4, 6, kWhite}, {5, 10, kBlack},
+                       {4, 10, kWhite}});
     SendMessageA(check, BM_SETCHECK, BST_UNCHECKED, 0);
     EXPECT_EQ(At(Painted(33), 9, 4), kWhite);
 
@@ -227,33 +199,21 @@ TEST_F(ControlPaintTest, TrackbarThumbFollowsThePositionOverTheChannelAndTicks) 
     auto bar = Painted(35);
     ASSERT_EQ(bar.width, 150);
     ASSERT_EQ(bar.height, 23);
-    EXPECT_EQ(At(bar, 70, 2), kWhite);
-    EXPECT_EQ(At(bar, 69, 2), kFace);
-    EXPECT_EQ(At(bar, 80, 5), kBlack);
-    EXPECT_EQ(At(bar, 79, 5), kShadow);
-    EXPECT_EQ(At(bar, 71, 12), kWhite);
-    EXPECT_EQ(At(bar, 79, 12), kBlack);
-    EXPECT_EQ(At(bar, 70, 12), kFace);
-    EXPECT_EQ(At(bar, 75, 16), kBlack);
-    EXPECT_EQ(At(bar, 75, 17), kFace);
+    ExpectPixels(bar, {{70, 2, kWhite}, {69, 2, kFace}, {80, 5, kBlack}, {79, 5, kShadow}, {71, 12, kWhite},
+                       {79, 12, kBlack}, {70, 12, kFace}, {75, 16, kBlack}, {75, 17, kFace}});
     for (int x : {8, 41, 75, 108, 141}) {
         EXPECT_EQ(At(bar, x, 18), kBlack) << x;
         EXPECT_EQ(At(bar, x, 20), kBlack) << x;
         EXPECT_EQ(At(bar, x + 1, 19), kFace) << x;
     }
     // The channel, rows 5 to 8, from x 3 to 146: sunken.
-    EXPECT_EQ(At(bar, 3, 5), kShadow);
-    EXPECT_EQ(At(bar, 20, 6), kBlack);
-    EXPECT_EQ(At(bar, 20, 7), kFace);
-    EXPECT_EQ(At(bar, 20, 8), kWhite);
-    EXPECT_EQ(At(bar, 146, 5), kWhite);
-    EXPECT_EQ(At(bar, 147, 5), kFace);
+    ExpectPixels(bar, {{3, 5, kShadow}, {20, 6, kBlack}, {20, 7, kFace}, {20, 8, kWhite}, {146, 5, kWhite},
+                       {147, 5, kFace}});
 
     SendMessageA(trackbar, TBM_SETPOS, TRUE, 3);
     auto moved = Painted(35);
-    EXPECT_EQ(At(moved, 103, 2), kWhite);  // 108 - 5
-    EXPECT_EQ(At(moved, 70, 2), kFace);
-    EXPECT_EQ(At(moved, 70, 6), kBlack);  // the channel shows again
+    // The thumb now at 108 - 5; the channel shows again where it was.
+    ExpectPixels(moved, {{103, 2, kWhite}, {70, 2, kFace}, {70, 6, kBlack}});
 }
 
 TEST_F(ControlPaintTest, ComboFieldIsItemHighAndShowsTheSelection) {
@@ -265,22 +225,14 @@ TEST_F(ControlPaintTest, ComboFieldIsItemHighAndShowsTheSelection) {
     EXPECT_EQ(placed.bottom - placed.top, 21);
     EXPECT_EQ(placed.right - placed.left, 90);
     auto field = Painted(36);
-    EXPECT_EQ(At(field, 0, 0), kShadow);
-    EXPECT_EQ(At(field, 1, 1), kBlack);
-    EXPECT_EQ(At(field, 89, 20), kWhite);
-    EXPECT_EQ(At(field, 3, 3), kWhite);
-    // The arrow button, 16 wide inside the edge: x 72 to 87, its arrow centred.
-    EXPECT_EQ(At(field, 72, 2), kWhite);
-    EXPECT_EQ(At(field, 87, 18), kBlack);
-    EXPECT_EQ(At(field, 76, 8), kBlack);  // arrow's top row: x 76 to 82, row (17 - 4) / 2 + 2
-    EXPECT_EQ(At(field, 82, 8), kBlack);
-    EXPECT_EQ(At(field, 79, 11), kBlack);
+    ExpectPixels(field, {{0, 0, kShadow}, {1, 1, kBlack}, {89, 20, kWhite}, {3, 3, kWhite}});
+    // The arrow button, 16 wide inside the edge: x 72 to 87, its arrow centred
+    // (its top row x 76 to 82, row (17 - 4) / 2 + 2).
+    ExpectPixels(field, {{72, 2, kWhite}, {87, 18, kBlack}, {76, 8, kBlack}, {82, 8, kBlack}, {79, 11, kBlack}});
     // Focused: the selection highlighted inside the field.
     SendMessageA(combo, WM_SETFOCUS, 0, 0);
     auto focused = Painted(36);
-    EXPECT_EQ(At(focused, 4, 4), kSelection);
-    EXPECT_EQ(At(focused, 70, 17), kSelection);
-    EXPECT_EQ(At(focused, 71, 17), kWhite);
+    ExpectPixels(focused, {{4, 4, kSelection}, {70, 17, kSelection}, {71, 17, kWhite}});
 }
 
 }  // namespace
