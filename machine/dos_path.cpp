@@ -1,6 +1,8 @@
 #include "machine/dos_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -20,8 +22,11 @@ bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // The existing entry of the folder whose name equals the component without
-// regard to case; an exact match wins over other spellings.
+// regard to case; an exact match wins over other spellings, so an entry of
+// that very name is taken without reading the folder.
 std::string MatchComponent(const fs::path& folder, const std::string& component) {
+    struct stat entryStatus;
+    if (::fstatat(AT_FDCWD, (folder / component).c_str(), &entryStatus, AT_SYMLINK_NOFOLLOW) == 0) return component;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return component;
     std::string match = component;

@@ -112,28 +112,31 @@ static BOOL ReadPalette(FILE* file, const BITMAPHEADERS* lpHeaders, WORD* lpPale
     return TRUE;
 }
 
-// Converts one row of the file into texels. Offsets are counted in size_t,
-// so no width a file can give overflows them.
+// Converts one row of the file into texels, one loop per depth so the loop
+// itself does not branch on it. Offsets are counted in size_t, so no width a
+// file can give overflows them.
 static void ConvertRow(const BYTE* lpSource, WORD* lpDest, size_t width, WORD bitCount, const WORD* lpPalette)
 {
-    for (size_t x = 0; x < width; x++) {
-        switch (bitCount) {
-        case 4: {
-            // Two pixels a byte, the left one in the high nibble.
+    switch (bitCount) {
+    case 4:
+        // Two pixels a byte, the left one in the high nibble.
+        for (size_t x = 0; x < width; x++) {
             BYTE pair = lpSource[x / 2];
             lpDest[x] = lpPalette[(x & 1) ? (pair & 0x0F) : (pair >> 4)];
-            break;
         }
-        case 8:
+        break;
+    case 8:
+        for (size_t x = 0; x < width; x++)
             lpDest[x] = lpPalette[lpSource[x]];
-            break;
-        case 16:
+        break;
+    case 16:
+        for (size_t x = 0; x < width; x++)
             lpDest[x] = (WORD)(ReadWord(lpSource + 2 * x) | 0x8000);
-            break;
-        default:  // 24: blue, green, red
+        break;
+    default:  // 24: blue, green, red
+        for (size_t x = 0; x < width; x++)
             lpDest[x] = MakeTexel(lpSource[3 * x + 2], lpSource[3 * x + 1], lpSource[3 * x]);
-            break;
-        }
+        break;
     }
 }
 

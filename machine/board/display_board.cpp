@@ -15,8 +15,8 @@ namespace brontar::machine {
 DisplayBoard::DisplayBoard(DisplayDriverInfo driver)
     : driver_(std::move(driver)),
       mode_(driver_.desktopMode),
-      frameBuffer_(driver_.frameBufferBytes),
-      textures_(driver_.textureBytes) {}
+      frameBuffer_(driver_.frameBufferBytes, PageUse::Whole),
+      textures_(driver_.textureBytes, PageUse::Sparse) {}
 
 bool DisplayBoard::SupportsMode(const DisplayMode& mode) const {
     return std::find(driver_.modes.begin(), driver_.modes.end(), mode) != driver_.modes.end() ||

@@ -1,16 +1,13 @@
 #include "machine/board/video_memory.h"
 
-#include <new>
+#include <iterator>
 
 namespace brontar::machine {
 
-VideoMemoryHeap::VideoMemoryHeap(uint32_t totalBytes)
+VideoMemoryHeap::VideoMemoryHeap(uint32_t totalBytes, PageUse use)
     : total_(totalBytes / kAlignment * kAlignment),
       free_(total_),
-      storage_(static_cast<uint8_t*>(std::calloc(total_ + kAlignment, 1))) {
-    if (!storage_) throw std::bad_alloc();
-    const auto address = reinterpret_cast<uintptr_t>(storage_.get());
-    base_ = storage_.get() + (kAlignment - address % kAlignment) % kAlignment;
+      storage_(AllocateZeroedPages(total_, use)) {
     if (total_ > 0) freeRanges_[0] = total_;
 }
 
@@ -25,14 +22,14 @@ uint8_t* VideoMemoryHeap::Allocate(uint32_t bytes) {
         if (rest > 0) freeRanges_[offset + size] = rest;
         usedBlocks_[offset] = size;
         free_ -= size;
-        return base_ + offset;
+        return storage_.get() + offset;
     }
     return nullptr;
 }
 
 void VideoMemoryHeap::Free(uint8_t* block) {
     const uintptr_t address = reinterpret_cast<uintptr_t>(block);
-    const uintptr_t base = reinterpret_cast<uintptr_t>(base_);
+    const uintptr_t base = reinterpret_cast<uintptr_t>(storage_.get());
     if (address < base || address >= base + total_) return;
     const auto offset = static_cast<uint32_t>(address - base);
     auto used = usedBlocks_.find(offset);

@@ -5,10 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
-#include <memory>
-#include <optional>
+
+#include "machine/zeroed_pages.h"
 
 namespace brontar::machine {
 
@@ -17,7 +16,9 @@ public:
     // Every block starts on this boundary and its size is rounded up to it.
     static constexpr uint32_t kAlignment = 32;
 
-    explicit VideoMemoryHeap(uint32_t totalBytes);
+    // `use` tells whether the heap will be drawn into nearly whole (the
+    // frame buffer) or a block here and there (textures).
+    VideoMemoryHeap(uint32_t totalBytes, PageUse use);
 
     // The start of a block of at least `bytes` bytes, or nothing when no free
     // range is large enough. A request of 0 bytes gets nothing.
@@ -31,14 +32,9 @@ public:
 private:
     uint32_t total_;
     uint32_t free_;
-    // Zeroed, kAlignment bytes more than needed. calloc takes fresh zero
-    // pages from the system for megabytes, so a board that draws into a
+    // Zeroed by the system and page-aligned, so a board that draws into a
     // little of its memory never pays for clearing all of it.
-    struct FreeStorage {
-        void operator()(uint8_t* storage) const { std::free(storage); }
-    };
-    std::unique_ptr<uint8_t[], FreeStorage> storage_;
-    uint8_t* base_ = nullptr;             // first aligned byte of storage_
+    ZeroedPages storage_;
     std::map<uint32_t, uint32_t> freeRanges_;  // offset -> size, never adjacent
     std::map<uint32_t, uint32_t> usedBlocks_;  // offset -> size
 };

@@ -9,6 +9,7 @@
 #include "machine/display/display_window.h"
 #include "machine/display/gamma_table.h"
 #include "machine/display/png_file.h"
+#include "machine/zeroed_pages.h"
 
 namespace brontar::machine {
 
@@ -18,10 +19,11 @@ struct PresentationState {
     std::mutex mutex;
     std::atomic<uint64_t> frameCount{0};
     std::optional<GammaTable> table;    // for the gamma of the latest frame
-    // 0x00RRGGBB, width * height; every pixel is written before it is
-    // read, so it is not cleared when it grows.
-    std::unique_ptr<uint32_t[]> picture;
-    size_t capacity = 0;
+    // 0x00RRGGBB, width * height, in pages of its own: a frame is megabytes,
+    // written whole before it is read.
+    ZeroedPages pictureStorage;
+    uint32_t* picture = nullptr;
+    size_t capacity = 0;  // in pixels
     int width = 0;
     int height = 0;
     bool captureFailed = false;         // reported once, then quiet
@@ -79,14 +81,15 @@ void PresentFrame(const uint16_t* pixels, int width, int height, int pitchBytes,
     if (!state.table || !state.table->Matches(gamma)) state.table.emplace(gamma);
     const size_t count = static_cast<size_t>(width) * height;
     if (count > state.capacity) {
-        state.picture = std::make_unique_for_overwrite<uint32_t[]>(count);
+        state.pictureStorage = AllocateZeroedPages(count * sizeof(uint32_t), PageUse::Whole);
+        state.picture = reinterpret_cast<uint32_t*>(state.pictureStorage.get());
         state.capacity = count;
     }
     state.width = width;
     state.height = height;
-    ConvertFrame(*state.table, pixels, width, height, pitchBytes, state.picture.get());
+    ConvertFrame(*state.table, pixels, width, height, pitchBytes, state.picture);
     uint64_t number = state.frameCount.load() + 1;
-    ShowInDisplayWindow(state.picture.get(), width, height);
+    ShowInDisplayWindow(state.picture, width, height);
     CaptureLocked(state, number);
     state.frameCount.store(number);
 }

@@ -56,7 +56,7 @@ TEST(DisplayDrivers, SectionsOverrideDefaultsAndBadEntriesAreReported) {
 }
 
 TEST(VideoMemoryHeap, RunsFullAndMergesFreedNeighbours) {
-    VideoMemoryHeap heap(4096);
+    VideoMemoryHeap heap(4096, PageUse::Sparse);
     uint8_t* a = heap.Allocate(1000);  // rounded up to 1024
     uint8_t* b = heap.Allocate(1024);
     uint8_t* c = heap.Allocate(2048);
@@ -76,7 +76,7 @@ TEST(VideoMemoryHeap, RunsFullAndMergesFreedNeighbours) {
 }
 
 TEST(VideoMemoryHeap, BlocksAreAligned) {
-    VideoMemoryHeap heap(1024);
+    VideoMemoryHeap heap(1024, PageUse::Whole);
     uint8_t* first = heap.Allocate(1);
     uint8_t* second = heap.Allocate(1);
     EXPECT_EQ(second - first, 32);
