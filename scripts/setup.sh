@@ -5,8 +5,9 @@
 #   run      building and running: compiler, CMake, SDL2, FreeType, libpng,
 #            the dialog fonts (scripts/run.sh)
 #   test     run and the tests and benchmarks: GoogleTest, GoogleMock, Google
-#            Benchmark, the X tools of the desktop tests, MinGW's windres for
-#            the resource comparison (scripts/test.sh)
+#            Benchmark, the X tools of the desktop tests, MinGW's windres and
+#            the MinGW C compiler it preprocesses with (its Windows headers),
+#            for the resource comparison (scripts/test.sh)
 #   windows  the MinGW-w64 build of the Windows files (scripts/build-windows.sh)
 #   clang    clang with libFuzzer and the sanitizers (CI's clang build)
 #   wine     Debian's 32-bit Wine (wine32 of the i386 architecture, which it
@@ -27,7 +28,7 @@ usage() {
 run_packages=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libpng-dev
   fonts-liberation fonts-vlgothic)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-apps binutils-mingw-w64-i686)
+  xvfb xdotool x11-apps binutils-mingw-w64-i686 gcc-mingw-w64-i686-win32)
 windows_packages=(build-essential cmake g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 nasm)
 clang_packages=(clang libclang-rt-dev)
 wine_packages=(wine wine32:i386 imagemagick xvfb xdotool x11-apps)
