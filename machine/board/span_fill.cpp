@@ -151,6 +151,39 @@ int64_t ToFixed16(double texels) {
     return int64_t(std::clamp(texels * 65536.0, -kLimit, kLimit));
 }
 
+#ifdef __SSE2__
+// The dither levels of pixels x to x + 3 times 256, in 32-bit lanes; the
+// pattern repeats every four pixels, so it serves every round of eight.
+__m128i DitherTimes256(const RowDither& dither, int32_t x) {
+    return _mm_setr_epi32(int32_t(dither.level[x & 3] << 8), int32_t(dither.level[(x + 1) & 3] << 8),
+                          int32_t(dither.level[(x + 2) & 3] << 8), int32_t(dither.level[(x + 3) & 3] << 8));
+}
+#endif
+
+// Decal texturing along a span: next(s, t) gives each pixel's texture
+// coordinates in turn. Bilinear samples go eight at a time where SSE2 is
+// there; the rest, and the last pixels of the span, one by one.
+template <class TextureSampler, class NextCoordinates>
+void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler& sampler, const RowDither& dither,
+                     NextCoordinates&& next) {
+    int32_t x = x0;
+    int64_t s = 0, t = 0;
+#ifdef __SSE2__
+    if constexpr (TextureSampler::kBilinear) {
+        const __m128i ditherTimes256 = DitherTimes256(dither, x0);
+        for (; x1 - x >= 8; x += 8) {
+            int64_t eightS[8], eightT[8];
+            for (int i = 0; i < 8; ++i) next(eightS[i], eightT[i]);
+            sampler.SampleBilinearEight(eightS, eightT, ditherTimes256, row + x);
+        }
+    }
+#endif
+    for (; x < x1; ++x) {
+        next(s, t);
+        sampler.Sample(s, t, dither.level[x & 3], &row[x]);
+    }
+}
+
 // Decal texturing with the coordinates stepped linearly along the span.
 template <class TextureSampler>
 void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
@@ -159,7 +192,40 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
     int64_t t = ToFixed16(planes.t.At(x0, y));
     const int64_t sStep = ToFixed16(planes.s.perX);
     const int64_t tStep = ToFixed16(planes.t.perX);
-    for (int32_t x = x0; x < x1; ++x, s += sStep, t += tStep) sampler.Sample(s, t, dither.level[x & 3], &row[x]);
+#ifdef __SSE2__
+    if constexpr (TextureSampler::kBilinear && TextureSampler::kWrapsByMask) {
+        // Wrapping by masks needs only the low 32 bits of the coordinates,
+        // which step in SIMD lanes exactly as the 64-bit values do.
+        auto setLanes = [](__m128i (&lanes)[2], int64_t start, int64_t step) {
+            const uint32_t v = uint32_t(start), d = uint32_t(step);
+            lanes[0] = _mm_setr_epi32(int32_t(v), int32_t(v + d), int32_t(v + 2 * d), int32_t(v + 3 * d));
+            lanes[1] = _mm_add_epi32(lanes[0], _mm_set1_epi32(int32_t(4 * d)));
+        };
+        __m128i sLanes[2], tLanes[2];
+        setLanes(sLanes, s, sStep);
+        setLanes(tLanes, t, tStep);
+        const __m128i sRound = _mm_set1_epi32(int32_t(uint32_t(sStep) * 8));
+        const __m128i tRound = _mm_set1_epi32(int32_t(uint32_t(tStep) * 8));
+        const __m128i ditherTimes256 = DitherTimes256(dither, x0);
+        const int32_t rounds = (x1 - x0) / 8;
+        for (int32_t round = 0; round < rounds; ++round) {
+            sampler.SampleBilinearEight(sLanes, tLanes, ditherTimes256, row + x0 + 8 * round);
+            for (int i = 0; i < 2; ++i) {
+                sLanes[i] = _mm_add_epi32(sLanes[i], sRound);
+                tLanes[i] = _mm_add_epi32(tLanes[i], tRound);
+            }
+        }
+        s += int64_t(rounds) * 8 * sStep;
+        t += int64_t(rounds) * 8 * tStep;
+        x0 += rounds * 8;
+    }
+#endif
+    FillTextureSpan(row, x0, x1, sampler, dither, [&](int64_t& pixelS, int64_t& pixelT) {
+        pixelS = s;
+        pixelT = t;
+        s += sStep;
+        t += tStep;
+    });
 }
 
 // Decal texturing corrected for perspective: s*q, t*q and q step linearly in
@@ -168,12 +234,16 @@ template <class TextureSampler>
 void FillPerspectiveTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
                                 const TextureSampler& sampler, const RowDither& dither) {
     double sq = planes.s.At(x0, y), tq = planes.t.At(x0, y), q = planes.q.At(x0, y);
-    for (int32_t x = x0; x < x1; ++x, sq += planes.s.perX, tq += planes.t.perX, q += planes.q.perX) {
+    FillTextureSpan(row, x0, x1, sampler, dither, [&](int64_t& pixelS, int64_t& pixelT) {
         // Inside the triangle q is a blend of positive vertex values; the
         // guard only matters for rounding right at a vertex.
         const double w = 1.0 / std::max(q, 1e-12);
-        sampler.Sample(ToFixed16(sq * w), ToFixed16(tq * w), dither.level[x & 3], &row[x]);
-    }
+        pixelS = ToFixed16(sq * w);
+        pixelT = ToFixed16(tq * w);
+        sq += planes.s.perX;
+        tq += planes.t.perX;
+        q += planes.q.perX;
+    });
 }
 
 }  // namespace
