@@ -239,6 +239,27 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
     }
 }
 
+#ifdef __SSE2__
+// Coordinate lanes of a round of eight pixels on to the next round.
+[[gnu::always_inline]] inline void StepLanes(__m128i (&s)[2], __m128i (&t)[2], __m128i sRound, __m128i tRound) {
+    for (int i = 0; i < 2; ++i) {
+        s[i] = _mm_add_epi32(s[i], sRound);
+        t[i] = _mm_add_epi32(t[i], tRound);
+    }
+}
+
+// Rounds of eight bilinear samples wrapped by masks, with AVX2 gathers.
+template <class TextureSampler>
+[[gnu::target("avx2")]] void FillWrappedEightsAvx2(uint16_t* out, int32_t rounds, __m128i (&s)[2], __m128i (&t)[2],
+                                                   __m128i sRound, __m128i tRound, __m128i ditherTimes256,
+                                                   const TextureSampler& sampler) {
+    for (int32_t round = 0; round < rounds; ++round, out += 8) {
+        sampler.SampleBilinearEightGathered(s, t, ditherTimes256, out);
+        StepLanes(s, t, sRound, tRound);
+    }
+}
+#endif
+
 // Decal texturing with the coordinates stepped linearly along the span.
 template <class TextureSampler>
 void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const TrianglePlanes& planes,
@@ -263,11 +284,13 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
         const __m128i tRound = _mm_set1_epi32(int32_t(uint32_t(tStep) * 8));
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
         const int32_t rounds = (x1 - x0) / 8;
-        for (int32_t round = 0; round < rounds; ++round) {
-            sampler.SampleBilinearEight(sLanes, tLanes, ditherTimes256, row + x0 + 8 * round);
-            for (int i = 0; i < 2; ++i) {
-                sLanes[i] = _mm_add_epi32(sLanes[i], sRound);
-                tLanes[i] = _mm_add_epi32(tLanes[i], tRound);
+        static const bool avx2 = __builtin_cpu_supports("avx2");
+        if (avx2) {
+            FillWrappedEightsAvx2(row + x0, rounds, sLanes, tLanes, sRound, tRound, ditherTimes256, sampler);
+        } else {
+            for (int32_t round = 0; round < rounds; ++round) {
+                sampler.SampleBilinearEight(sLanes, tLanes, ditherTimes256, row + x0 + 8 * round);
+                StepLanes(sLanes, tLanes, sRound, tRound);
             }
         }
         s += int64_t(rounds) * 8 * sStep;

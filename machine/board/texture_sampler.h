@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "machine/board/rasterizer.h"
@@ -106,6 +106,39 @@ public:
             quads.top[i] = _mm_setr_epi32(pair(0, 1, 0), pair(0, 1, 1), pair(0, 1, 2), pair(0, 1, 3));
             quads.bottom[i] = _mm_setr_epi32(pair(2, 3, 0), pair(2, 3, 1), pair(2, 3, 2), pair(2, 3, 3));
         }
+        BlendEight(quads, ditherTimes256, out);
+    }
+
+    // The same with AVX2 gathers: each pixel's pair of row neighbours is one
+    // 32-bit load, which holds while no pixel of the eight sits on the last
+    // column (whose right neighbour wraps to the row's start); when one
+    // does, the eight go as above.
+    [[gnu::target("avx2"), gnu::always_inline]] void SampleBilinearEightGathered(const __m128i (&s)[2],
+                                                                               const __m128i (&t)[2],
+                                                                               __m128i ditherTimes256,
+                                                                               uint16_t* out) const
+        requires(kFilter == TextureFilter::Bilinear && kWrapsByMask)
+    {
+        const __m256i half = _mm256_set1_epi32(0x8000), widthMask = _mm256_set1_epi32(widthMask_);
+        const __m256i heightMask = _mm256_set1_epi32(heightMask_);
+        const __m256i sLess = _mm256_sub_epi32(_mm256_set_m128i(s[1], s[0]), half);
+        const __m256i tLess = _mm256_sub_epi32(_mm256_set_m128i(t[1], t[0]), half);
+        const __m256i x0 = _mm256_and_si256(_mm256_srli_epi32(sLess, 16), widthMask);
+        const __m256i lastColumn = _mm256_cmpeq_epi32(x0, widthMask);
+        if (!_mm256_testz_si256(lastColumn, lastColumn)) {
+            SampleBilinearEight(s, t, ditherTimes256, out);
+            return;
+        }
+        const __m256i y0 = _mm256_and_si256(_mm256_srli_epi32(tLess, 16), heightMask);
+        const __m256i y1 = _mm256_and_si256(_mm256_add_epi32(y0, _mm256_set1_epi32(1)), heightMask);
+        const __m256i pitch = _mm256_set1_epi32(texture_.pitchBytes / 2);
+        const int* texels = reinterpret_cast<const int*>(texture_.texels);
+        const __m256i top = _mm256_i32gather_epi32(texels, _mm256_add_epi32(_mm256_mullo_epi32(y0, pitch), x0), 2);
+        const __m256i bottom = _mm256_i32gather_epi32(texels, _mm256_add_epi32(_mm256_mullo_epi32(y1, pitch), x0), 2);
+        EightQuads quads{{_mm256_castsi256_si128(top), _mm256_extracti128_si256(top, 1)},
+                         {_mm256_castsi256_si128(bottom), _mm256_extracti128_si256(bottom, 1)},
+                         {_mm256_castsi256_si128(sLess), _mm256_extracti128_si256(sLess, 1)},
+                         {_mm256_castsi256_si128(tLess), _mm256_extracti128_si256(tLess, 1)}};
         BlendEight(quads, ditherTimes256, out);
     }
 #endif
