@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <immintrin.h>
@@ -215,9 +216,23 @@ __m128i DitherTimes256(const RowDither& dither, int32_t x) {
 }
 #endif
 
+#ifdef __SSE2__
+// The last pixels of a span, fewer than eight, drawn as one more round of
+// eight into a scratch row that starts as the pixels there (a sample the
+// colour key hides keeps its pixel), then copied back.
+template <class DrawRound>
+void WithLastPixels(uint16_t* pixels, int32_t count, DrawRound&& drawRound) {
+    if (count <= 0) return;
+    uint16_t last[8] = {};
+    std::memcpy(last, pixels, size_t(count) * sizeof(uint16_t));
+    drawRound(last);
+    std::memcpy(pixels, last, size_t(count) * sizeof(uint16_t));
+}
+#endif
+
 // Decal texturing along a span: next(s, t) gives each pixel's texture
 // coordinates in turn. Bilinear samples go eight at a time where SSE2 is
-// there; the rest, and the last pixels of the span, one by one.
+// there, nearest samples one by one.
 template <class TextureSampler, class NextCoordinates>
 void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler& sampler, const RowDither& dither,
                      NextCoordinates&& next) {
@@ -226,11 +241,14 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
 #ifdef __SSE2__
     if constexpr (TextureSampler::kBilinear) {
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
-        for (; x1 - x >= 8; x += 8) {
+        auto drawRound = [&](uint16_t* out) {
             int64_t eightS[8], eightT[8];
             for (int i = 0; i < 8; ++i) next(eightS[i], eightT[i]);
-            sampler.SampleBilinearEight(eightS, eightT, ditherTimes256, row + x);
-        }
+            sampler.SampleBilinearEight(eightS, eightT, ditherTimes256, out);
+        };
+        for (; x1 - x >= 8; x += 8) drawRound(row + x);
+        WithLastPixels(row + x, x1 - x, drawRound);
+        return;
     }
 #endif
     for (; x < x1; ++x) {
@@ -283,19 +301,21 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
         const __m128i sRound = _mm_set1_epi32(int32_t(uint32_t(sStep) * 8));
         const __m128i tRound = _mm_set1_epi32(int32_t(uint32_t(tStep) * 8));
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
-        const int32_t rounds = (x1 - x0) / 8;
         static const bool avx2 = __builtin_cpu_supports("avx2");
-        if (avx2) {
-            FillWrappedEightsAvx2(row + x0, rounds, sLanes, tLanes, sRound, tRound, ditherTimes256, sampler);
-        } else {
-            for (int32_t round = 0; round < rounds; ++round) {
-                sampler.SampleBilinearEight(sLanes, tLanes, ditherTimes256, row + x0 + 8 * round);
+        auto drawRounds = [&](uint16_t* out, int32_t rounds) {
+            if (avx2) {
+                FillWrappedEightsAvx2(out, rounds, sLanes, tLanes, sRound, tRound, ditherTimes256, sampler);
+                return;
+            }
+            for (int32_t round = 0; round < rounds; ++round, out += 8) {
+                sampler.SampleBilinearEight(sLanes, tLanes, ditherTimes256, out);
                 StepLanes(sLanes, tLanes, sRound, tRound);
             }
-        }
-        s += int64_t(rounds) * 8 * sStep;
-        t += int64_t(rounds) * 8 * tStep;
-        x0 += rounds * 8;
+        };
+        const int32_t rounds = (x1 - x0) / 8;
+        drawRounds(row + x0, rounds);
+        WithLastPixels(row + x0 + 8 * rounds, x1 - x0 - 8 * rounds, [&](uint16_t* last) { drawRounds(last, 1); });
+        return;
     }
 #endif
     FillTextureSpan(row, x0, x1, sampler, dither, [&](int64_t& pixelS, int64_t& pixelT) {
