@@ -129,6 +129,20 @@ int32_t FillGouraudEights(uint16_t* row, int32_t x0, int32_t x1, ChannelStepper&
 #endif
 
 #ifdef __SSE2__
+// The last pixels of a span, fewer than a round of kRound, drawn as one more
+// round into a scratch row that starts as the pixels there (a sample the
+// colour key hides keeps its pixel), then copied back.
+template <int kRound, class DrawRound>
+void WithLastPixels(uint16_t* pixels, int32_t count, DrawRound&& drawRound) {
+    if (count <= 0) return;
+    uint16_t last[kRound] = {};
+    std::memcpy(last, pixels, size_t(count) * sizeof(uint16_t));
+    drawRound(last);
+    std::memcpy(pixels, last, size_t(count) * sizeof(uint16_t));
+}
+#endif
+
+#ifdef __SSE2__
 // One channel of sixteen pixels for FillGouraudSixteensAvx2: its 8.16
 // values with the pixel's dither offset added to the integer part.
 struct ChannelLanesAvx2 {
@@ -155,20 +169,17 @@ struct ChannelLanesAvx2 {
     return _mm256_min_epu16(packed, max);
 }
 
-// Sixteen pixels a round with AVX2, where the processor has it. The dither
-// offset is in the lanes from the start (lane i holds the pixels x0 + i +
-// 8k, which all have the same x & 3), so a channel is a shift and a
-// saturation and the pixels are those of the pixel loop. Advances the
-// steppers past the pixels it drew and returns the first x left.
-[[gnu::target("avx2")]] int32_t FillGouraudSixteensAvx2(uint16_t* row, int32_t x0, int32_t x1, ChannelStepper& red,
-                                                        ChannelStepper& green, ChannelStepper& blue,
-                                                        const RowDither& dither) {
-    const int32_t rounds = (x1 - x0) / 16;
-    if (rounds == 0) return x0;
-    ChannelLanesAvx2 r = FirstLanesAvx2(red, x0, dither.fiveBit), g = FirstLanesAvx2(green, x0, dither.sixBit),
-                     b = FirstLanesAvx2(blue, x0, dither.fiveBit);
+// Rounds of sixteen pixels with AVX2, where the processor has it, the first
+// at x, drawn to out. The dither offset is in the lanes from the start
+// (lane i holds the pixels x + i + 16k, which all have the same x & 3), so
+// a channel is a shift and a saturation and the pixels are those of the
+// pixel loop. Advances the steppers past the pixels drawn.
+[[gnu::target("avx2")]] void FillGouraudSixteensAvx2(uint16_t* out, int32_t x, int32_t rounds, ChannelStepper& red,
+                                                     ChannelStepper& green, ChannelStepper& blue,
+                                                     const RowDither& dither) {
+    ChannelLanesAvx2 r = FirstLanesAvx2(red, x, dither.fiveBit), g = FirstLanesAvx2(green, x, dither.sixBit),
+                     b = FirstLanesAvx2(blue, x, dither.fiveBit);
     const __m256i max5 = _mm256_set1_epi16(31), max6 = _mm256_set1_epi16(63);
-    uint16_t* out = row + x0;
     for (int32_t i = 0; i < rounds; ++i, out += 16) {
         const __m256i r5 = ChannelBitsAvx2(r, 19, max5), g6 = ChannelBitsAvx2(g, 18, max6),
                       b5 = ChannelBitsAvx2(b, 19, max5);
@@ -177,7 +188,6 @@ struct ChannelLanesAvx2 {
     }
     const int64_t drawn = int64_t(rounds) * 16;
     for (ChannelStepper* c : {&red, &green, &blue}) c->value = int32_t(c->value + drawn * c->step);
-    return x0 + int32_t(drawn);
 }
 #endif
 
@@ -189,7 +199,15 @@ void FillGouraudSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const Tri
     int32_t x = x0;
 #ifdef __SSE2__
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) x = FillGouraudSixteensAvx2(row, x, x1, red, green, blue, dither);
+    if (avx2) {
+        const int32_t rounds = (x1 - x0) / 16;
+        FillGouraudSixteensAvx2(row + x0, x0, rounds, red, green, blue, dither);
+        x = x0 + 16 * rounds;
+        WithLastPixels<16>(row + x, x1 - x, [&](uint16_t* last) {
+            FillGouraudSixteensAvx2(last, x, 1, red, green, blue, dither);
+        });
+        return;
+    }
     x = FillGouraudEights(row, x, x1, red, green, blue, dither);
 #endif
     for (; x < x1; ++x) {
@@ -216,19 +234,6 @@ __m128i DitherTimes256(const RowDither& dither, int32_t x) {
 }
 #endif
 
-#ifdef __SSE2__
-// The last pixels of a span, fewer than eight, drawn as one more round of
-// eight into a scratch row that starts as the pixels there (a sample the
-// colour key hides keeps its pixel), then copied back.
-template <class DrawRound>
-void WithLastPixels(uint16_t* pixels, int32_t count, DrawRound&& drawRound) {
-    if (count <= 0) return;
-    uint16_t last[8] = {};
-    std::memcpy(last, pixels, size_t(count) * sizeof(uint16_t));
-    drawRound(last);
-    std::memcpy(pixels, last, size_t(count) * sizeof(uint16_t));
-}
-#endif
 
 // Decal texturing along a span: next(s, t) gives each pixel's texture
 // coordinates in turn. Bilinear samples go eight at a time where SSE2 is
@@ -247,7 +252,7 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
             sampler.SampleBilinearEight(eightS, eightT, ditherTimes256, out);
         };
         for (; x1 - x >= 8; x += 8) drawRound(row + x);
-        WithLastPixels(row + x, x1 - x, drawRound);
+        WithLastPixels<8>(row + x, x1 - x, drawRound);
         return;
     }
 #endif
@@ -314,7 +319,7 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
         };
         const int32_t rounds = (x1 - x0) / 8;
         drawRounds(row + x0, rounds);
-        WithLastPixels(row + x0 + 8 * rounds, x1 - x0 - 8 * rounds, [&](uint16_t* last) { drawRounds(last, 1); });
+        WithLastPixels<8>(row + x0 + 8 * rounds, x1 - x0 - 8 * rounds, [&](uint16_t* last) { drawRounds(last, 1); });
         return;
     }
 #endif
