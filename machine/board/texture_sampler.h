@@ -109,6 +109,16 @@ public:
         BlendEight(quads, ditherTimes256, out);
     }
 
+    // SampleBilinearEightGathered from 64-bit coordinates, for spans that
+    // work them out pixel by pixel.
+    [[gnu::target("avx2")]] void SampleBilinearEightGathered(const int64_t* s, const int64_t* t, __m128i ditherTimes256,
+                                                             uint16_t* out) const
+        requires(kFilter == TextureFilter::Bilinear && kWrapsByMask)
+    {
+        const __m128i sLanes[2] = {Low32(s), Low32(s + 4)}, tLanes[2] = {Low32(t), Low32(t + 4)};
+        SampleBilinearEightGathered(sLanes, tLanes, ditherTimes256, out);
+    }
+
     // The same with AVX2 gathers: each pixel's pair of row neighbours is one
     // 32-bit load, which holds while no pixel of the eight sits on the last
     // column (whose right neighbour wraps to the row's start); when one

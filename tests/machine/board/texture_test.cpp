@@ -154,17 +154,6 @@ TEST(Texturing, OddSizedTextureWithPaddedRows) {
 }
 
 #ifdef __SSE2__
-// The eight samples through AVX2 gathers, for samplers that wrap by masks.
-template <class Sampler>
-[[gnu::target("avx2")]] void SampleEightGathered(const Sampler& sampler, const int64_t (&s)[8], const int64_t (&t)[8],
-                                                 __m128i ditherTimes256, uint16_t* out) {
-    auto lanes = [](const int64_t (&c)[8], int from) {
-        return _mm_setr_epi32(int32_t(c[from]), int32_t(c[from + 1]), int32_t(c[from + 2]), int32_t(c[from + 3]));
-    };
-    const __m128i sLanes[2] = {lanes(s, 0), lanes(s, 4)}, tLanes[2] = {lanes(t, 0), lanes(t, 4)};
-    sampler.SampleBilinearEightGathered(sLanes, tLanes, ditherTimes256, out);
-}
-
 // Eight samples at once against the same samples one by one, for every
 // addressing and key choice: texels with the key among them, coordinates
 // near the edges, far outside the texture and negative, every dither level.
@@ -196,7 +185,7 @@ void ExpectEightAtOnceSameAsOneByOne(const RasterTexture& texture, std::mt19937&
         if constexpr (kAddress == TextureAddress::Wrap && kMasked) {
             if (!__builtin_cpu_supports("avx2")) continue;
             for (int i = 0; i < 8; ++i) shown[i] = uint16_t(0xBEEF + i);
-            SampleEightGathered(sampler, s, t, ditherTimes256, shown);
+            sampler.SampleBilinearEightGathered(s, t, ditherTimes256, shown);
             for (int i = 0; i < 8; ++i)
                 ASSERT_EQ(shown[i], expected[i]) << "gathered, round " << round << " pixel " << i << " s " << s[i]
                                                  << " t " << t[i];
