@@ -281,15 +281,24 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
     }
 }
 
-// Rounds of eight bilinear samples wrapped by masks, with AVX2 gathers.
+// Rounds of eight bilinear samples wrapped by masks, with AVX2 gathers; the
+// lanes are kept in AVX2 registers and left at the round after the last.
 template <class TextureSampler>
 [[gnu::target("avx2")]] void FillWrappedEightsAvx2(uint16_t* out, int32_t rounds, __m128i (&s)[2], __m128i (&t)[2],
                                                    __m128i sRound, __m128i tRound, __m128i ditherTimes256,
                                                    const TextureSampler& sampler) {
+    __m256i sLanes = _mm256_set_m128i(s[1], s[0]), tLanes = _mm256_set_m128i(t[1], t[0]);
+    const __m256i sStep = _mm256_set_m128i(sRound, sRound), tStep = _mm256_set_m128i(tRound, tRound);
+    const __m256i dither = _mm256_set_m128i(ditherTimes256, ditherTimes256);
     for (int32_t round = 0; round < rounds; ++round, out += 8) {
-        sampler.SampleBilinearEightGathered(s, t, ditherTimes256, out);
-        StepLanes(s, t, sRound, tRound);
+        sampler.SampleBilinearEightGathered(sLanes, tLanes, dither, out);
+        sLanes = _mm256_add_epi32(sLanes, sStep);
+        tLanes = _mm256_add_epi32(tLanes, tStep);
     }
+    s[0] = _mm256_castsi256_si128(sLanes);
+    s[1] = _mm256_extracti128_si256(sLanes, 1);
+    t[0] = _mm256_castsi256_si128(tLanes);
+    t[1] = _mm256_extracti128_si256(tLanes, 1);
 }
 #endif
 

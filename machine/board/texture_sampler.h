@@ -115,28 +115,31 @@ public:
                                                              uint16_t* out) const
         requires(kFilter == TextureFilter::Bilinear && kWrapsByMask)
     {
-        const __m128i sLanes[2] = {Low32(s), Low32(s + 4)}, tLanes[2] = {Low32(t), Low32(t + 4)};
-        SampleBilinearEightGathered(sLanes, tLanes, ditherTimes256, out);
+        SampleBilinearEightGathered(_mm256_set_m128i(Low32(s + 4), Low32(s)), _mm256_set_m128i(Low32(t + 4), Low32(t)),
+                                    _mm256_set_m128i(ditherTimes256, ditherTimes256), out);
     }
 
-    // The same with AVX2 gathers: each pixel's pair of row neighbours is one
+    // The same with AVX2 gathers, the coordinates' low 32 bits of the eight
+    // pixels in one register each and the dither levels of pixels 0 to 3
+    // repeated in both halves: each pixel's pair of row neighbours is one
     // 32-bit load, which holds while no pixel of the eight sits on the last
     // column (whose right neighbour wraps to the row's start); when one
-    // does, the eight go as above.
-    [[gnu::target("avx2"), gnu::always_inline]] void SampleBilinearEightGathered(const __m128i (&s)[2],
-                                                                               const __m128i (&t)[2],
-                                                                               __m128i ditherTimes256,
+    // does, the eight go as SampleBilinearEight.
+    [[gnu::target("avx2"), gnu::always_inline]] void SampleBilinearEightGathered(__m256i s, __m256i t,
+                                                                               __m256i ditherTimes256,
                                                                                uint16_t* out) const
         requires(kFilter == TextureFilter::Bilinear && kWrapsByMask)
     {
         const __m256i half = _mm256_set1_epi32(0x8000), widthMask = _mm256_set1_epi32(widthMask_);
         const __m256i heightMask = _mm256_set1_epi32(heightMask_);
-        const __m256i sLess = _mm256_sub_epi32(_mm256_set_m128i(s[1], s[0]), half);
-        const __m256i tLess = _mm256_sub_epi32(_mm256_set_m128i(t[1], t[0]), half);
+        const __m256i sLess = _mm256_sub_epi32(s, half);
+        const __m256i tLess = _mm256_sub_epi32(t, half);
         const __m256i x0 = _mm256_and_si256(_mm256_srli_epi32(sLess, 16), widthMask);
         const __m256i lastColumn = _mm256_cmpeq_epi32(x0, widthMask);
         if (!_mm256_testz_si256(lastColumn, lastColumn)) {
-            SampleBilinearEight(s, t, ditherTimes256, out);
+            const __m128i sLanes[2] = {_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1)};
+            const __m128i tLanes[2] = {_mm256_castsi256_si128(t), _mm256_extracti128_si256(t, 1)};
+            SampleBilinearEight(sLanes, tLanes, _mm256_castsi256_si128(ditherTimes256), out);
             return;
         }
         const __m256i y0 = _mm256_and_si256(_mm256_srli_epi32(tLess, 16), heightMask);
@@ -145,7 +148,7 @@ public:
         const int* texels = reinterpret_cast<const int*>(texture_.texels);
         const __m256i top = _mm256_i32gather_epi32(texels, _mm256_add_epi32(_mm256_mullo_epi32(y0, pitch), x0), 2);
         const __m256i bottom = _mm256_i32gather_epi32(texels, _mm256_add_epi32(_mm256_mullo_epi32(y1, pitch), x0), 2);
-        BlendEightAvx2(top, bottom, sLess, tLess, _mm256_set_m128i(ditherTimes256, ditherTimes256), out);
+        BlendEightAvx2(top, bottom, sLess, tLess, ditherTimes256, out);
     }
 #endif
 
