@@ -253,11 +253,12 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
 #ifdef __SSE2__
     if constexpr (TextureSampler::kBilinear) {
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
+        const bool avx2 = HasAvx2();
         auto drawRound = [&](uint16_t* out) {
             int64_t eightS[8], eightT[8];
             for (int i = 0; i < 8; ++i) next(eightS[i], eightT[i]);
             if constexpr (TextureSampler::kWrapsByMask) {
-                if (HasAvx2()) return sampler.SampleBilinearEightGathered(eightS, eightT, ditherTimes256, out);
+                if (avx2) return sampler.SampleBilinearEightGathered(eightS, eightT, ditherTimes256, out);
             }
             sampler.SampleBilinearEight(eightS, eightT, ditherTimes256, out);
         };
