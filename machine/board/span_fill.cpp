@@ -241,7 +241,6 @@ __m128i DitherTimes256(const RowDither& dither, int32_t x) {
 }
 #endif
 
-
 // Decal texturing along a span: next(s, t) gives each pixel's texture
 // coordinates in turn. Bilinear samples go eight at a time where SSE2 is
 // there, nearest samples one by one.
