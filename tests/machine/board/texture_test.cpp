@@ -2,6 +2,7 @@
 // the source colour key.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "machine/board/texture_sampler.h"
@@ -151,6 +152,67 @@ TEST(Texturing, OddSizedTextureWithPaddedRows) {
     EXPECT_EQ(SampleAt(state, 1.1f, 0.1f), 0x0001) << "wraps at width 3";
     EXPECT_EQ(SampleAt(state, -0.1f, 0.6f), 0x0006) << "wraps below 0 at width 3";
 }
+
+#ifdef __SSE2__
+// Eight samples at once against the same samples one by one, for every
+// addressing and key choice: texels with the key among them, coordinates
+// near the edges, far outside the texture and negative, every dither level.
+template <TextureAddress kAddress, bool kMasked, bool kKeyed>
+void ExpectEightAtOnceSameAsOneByOne(const RasterTexture& texture, std::mt19937& random) {
+    const TextureSampler<TextureFilter::Bilinear, kAddress, kMasked, kKeyed> sampler(texture);
+    const int64_t spanS = int64_t(texture.width) << 16, spanT = int64_t(texture.height) << 16;
+    std::uniform_int_distribution<int64_t> coordinate(-3 * spanS, 3 * spanS);
+    std::uniform_int_distribution<int64_t> far(-(int64_t(1) << 46), int64_t(1) << 46);
+    std::uniform_int_distribution<uint32_t> level(0, 15);
+    for (int round = 0; round < 2000; ++round) {
+        int64_t s[8], t[8];
+        uint32_t levels[4];
+        for (uint32_t& l : levels) l = level(random);
+        for (int i = 0; i < 8; ++i) {
+            s[i] = round % 10 == 0 ? far(random) : coordinate(random);
+            t[i] = round % 10 == 0 ? far(random) : coordinate(random) * spanT / spanS;
+        }
+        uint16_t expected[8], shown[8];
+        for (int i = 0; i < 8; ++i) {
+            expected[i] = shown[i] = uint16_t(0xBEEF + i);  // what a hidden sample leaves
+            sampler.Sample(s[i], t[i], levels[i & 3], &expected[i]);
+        }
+        const __m128i ditherTimes256 = _mm_setr_epi32(int32_t(levels[0] << 8), int32_t(levels[1] << 8),
+                                                      int32_t(levels[2] << 8), int32_t(levels[3] << 8));
+        sampler.SampleBilinearEight(s, t, ditherTimes256, shown);
+        for (int i = 0; i < 8; ++i)
+            ASSERT_EQ(shown[i], expected[i]) << "round " << round << " pixel " << i << " s " << s[i] << " t " << t[i];
+        if constexpr (kAddress == TextureAddress::Wrap && kMasked) {
+            if (!__builtin_cpu_supports("avx2")) continue;
+            for (int i = 0; i < 8; ++i) shown[i] = uint16_t(0xBEEF + i);
+            sampler.SampleBilinearEightGathered(s, t, ditherTimes256, shown);
+            for (int i = 0; i < 8; ++i)
+                ASSERT_EQ(shown[i], expected[i]) << "gathered, round " << round << " pixel " << i << " s " << s[i]
+                                                 << " t " << t[i];
+        }
+    }
+}
+
+TEST(Texturing, BilinearEightAtOnceMatchesOneByOne) {
+    std::mt19937 random(20);
+    for (const auto& [width, height] : {std::pair{8, 4}, std::pair{3, 5}, std::pair{1, 1}}) {
+        // Texels of random colours, about one in six of them the key.
+        std::vector<uint16_t> values(size_t(width) * height);
+        for (uint16_t& value : values) value = random() % 6 == 0 ? 0x07E0 : uint16_t(random());
+        Texels texels(width, height, values);
+        texels.texture.hasColorKey = true;
+        texels.texture.colorKey = 0x07E0;
+        SCOPED_TRACE(::testing::Message() << width << "x" << height);
+        if (IsPowerOfTwo(width) && IsPowerOfTwo(height)) {
+            ExpectEightAtOnceSameAsOneByOne<TextureAddress::Wrap, true, true>(texels.texture, random);
+            ExpectEightAtOnceSameAsOneByOne<TextureAddress::Wrap, true, false>(texels.texture, random);
+        }
+        ExpectEightAtOnceSameAsOneByOne<TextureAddress::Wrap, false, true>(texels.texture, random);
+        ExpectEightAtOnceSameAsOneByOne<TextureAddress::Clamp, false, true>(texels.texture, random);
+        ExpectEightAtOnceSameAsOneByOne<TextureAddress::Clamp, false, false>(texels.texture, random);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace brontar::machine::testing
