@@ -10,18 +10,11 @@
 #endif
 
 #include "machine/board/texture_sampler.h"
+#include "machine/vector_units.h"
 
 namespace brontar::machine {
 
 namespace {
-
-#ifdef __SSE2__
-// Whether the processor has AVX2, for the spans that have a path for it.
-bool HasAvx2() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-}
-#endif
 
 // 4x4 ordered-dither matrix (values 0 to 15).
 constexpr int32_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
@@ -206,7 +199,7 @@ void FillGouraudSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, const Tri
     ChannelStepper blue(planes.blue, x0, x1 - 1, y);
     int32_t x = x0;
 #ifdef __SSE2__
-    if (HasAvx2()) {
+    if (ProcessorHas(VectorUnit::Avx2)) {
         const int32_t rounds = (x1 - x0) / 16;
         FillGouraudSixteensAvx2(row + x0, x0, rounds, red, green, blue, dither);
         x = x0 + 16 * rounds;
@@ -252,7 +245,7 @@ void FillTextureSpan(uint16_t* row, int32_t x0, int32_t x1, const TextureSampler
 #ifdef __SSE2__
     if constexpr (TextureSampler::kBilinear) {
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
-        const bool avx2 = HasAvx2();
+        const bool avx2 = ProcessorHas(VectorUnit::Avx2);
         auto drawRound = [&](uint16_t* out) {
             int64_t eightS[8], eightT[8];
             for (int i = 0; i < 8; ++i) next(eightS[i], eightT[i]);
@@ -325,7 +318,7 @@ void FillAffineTextureSpan(uint16_t* row, int32_t y, int32_t x0, int32_t x1, con
         const __m128i sRound = _mm_set1_epi32(int32_t(uint32_t(sStep) * 8));
         const __m128i tRound = _mm_set1_epi32(int32_t(uint32_t(tStep) * 8));
         const __m128i ditherTimes256 = DitherTimes256(dither, x0);
-        const bool avx2 = HasAvx2();
+        const bool avx2 = ProcessorHas(VectorUnit::Avx2);
         auto drawRounds = [&](uint16_t* out, int32_t rounds) {
             if (avx2) {
                 FillWrappedEightsAvx2(out, rounds, sLanes, tLanes, sRound, tRound, ditherTimes256, sampler);

@@ -5,16 +5,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define BRONTAR_GAMMA_X86 1
-// The C library has read the processor's features already; asking it spares
-// each start the compiler runtime's own round of CPUID, which is slow in a
-// virtual machine.
-#if __has_include(<sys/platform/x86.h>)
-#include <sys/platform/x86.h>
-#define BRONTAR_CPU_HAS(glibcName, compilerName) CPU_FEATURE_ACTIVE(glibcName)
-#else
-#define BRONTAR_CPU_HAS(glibcName, compilerName) __builtin_cpu_supports(compilerName)
 #endif
-#endif
+
+#include "machine/vector_units.h"
 
 namespace brontar::machine {
 
@@ -165,11 +158,8 @@ struct ShuffleTables {
 
 bool ConversionSupported(PixelConversion conversion) {
 #ifdef BRONTAR_GAMMA_X86
-    static const bool avx2 = BRONTAR_CPU_HAS(AVX2, "avx2");
-    static const bool avx512 = BRONTAR_CPU_HAS(AVX512F, "avx512f") && BRONTAR_CPU_HAS(AVX512BW, "avx512bw") &&
-                               BRONTAR_CPU_HAS(AVX512_VBMI, "avx512vbmi");
-    if (conversion == PixelConversion::Avx2) return avx2;
-    if (conversion == PixelConversion::Avx512Vbmi) return avx512;
+    if (conversion == PixelConversion::Avx2) return ProcessorHas(VectorUnit::Avx2);
+    if (conversion == PixelConversion::Avx512Vbmi) return ProcessorHas(VectorUnit::Avx512Vbmi);
 #endif
     return conversion == PixelConversion::Portable;
 }

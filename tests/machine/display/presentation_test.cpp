@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "machine/display/gamma_table.h"
 #include "machine/display/png_file.h"
 #include "machine/display/presentation.h"
+#include "machine/vector_units.h"
 #include "tests/support/temp_machine.h"
 
 namespace brontar::testing {
@@ -113,6 +115,26 @@ TEST(PresentationTest, EveryPixelValueShowsAsTheFormulaSays) {
             EXPECT_EQ(shown, expected) << "conversion " << int(conversion);
         }
     }
+}
+
+// The C library's switch turns the wide vector units off for a whole
+// process: the reference-frame tests rely on it to hold the narrower drawing
+// and presentation loops to the same pictures on a machine that has them.
+TEST(VectorUnits, TheCLibrarysSwitchTurnsThemOff) {
+#if !__has_include(<sys/platform/x86.h>)
+    GTEST_SKIP() << "the C library does not say which vector units it uses";
+#endif
+    // A fresh process reads the switch at its start.
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ::setenv("GLIBC_TUNABLES", "glibc.cpu.hwcaps=-AVX2,-AVX512F", 1);
+    EXPECT_EXIT(std::_Exit(machine::ProcessorHas(machine::VectorUnit::Avx2) ||
+                                   machine::ProcessorHas(machine::VectorUnit::Avx512Vbmi)
+                               ? 1
+                               : 0),
+                ::testing::ExitedWithCode(0), "");
+    ::unsetenv("GLIBC_TUNABLES");
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 class CaptureTest : public ::testing::Test {
