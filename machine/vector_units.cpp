@@ -2,7 +2,10 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #if __has_include(<sys/platform/x86.h>)
+// The C library's header names C's _Bool, which g++ takes and clang++ not.
+#define _Bool bool
 #include <sys/platform/x86.h>
+#undef _Bool
 #define BRONTAR_CPU_HAS(glibcName, compilerName) CPU_FEATURE_ACTIVE(glibcName)
 #else
 #define BRONTAR_CPU_HAS(glibcName, compilerName) __builtin_cpu_supports(compilerName)
